@@ -1,0 +1,73 @@
+/* Quillet database: one user's tasks, yearly events and notes page.
+   Run by scripts/newdb right after CREATE DATABASE (dialect 3, WIN1251). */
+
+CREATE SEQUENCE SEQ_TASK_ID;
+CREATE SEQUENCE SEQ_BIRTH_ID;
+CREATE SEQUENCE SEQ_NOTE_ID;
+
+/* Tasks of the plan. Flags hold 'T' or 'F'; DATETIME is 0 (30.12.1899)
+   for a task without a reminder. */
+CREATE TABLE TASK (
+  ID        INTEGER NOT NULL,
+  USER_ID   INTEGER NOT NULL,
+  NEEDALERT CHAR(1),
+  DATETIME  TIMESTAMP,
+  CAPTION   VARCHAR(100),
+  CATEGORY  VARCHAR(50),
+  DETAILS   VARCHAR(2000),
+  EXECUTED  CHAR(1),
+  NOTIFIED  CHAR(1),
+  CONSTRAINT PK_TASK PRIMARY KEY (ID)
+);
+CREATE INDEX IX_TASK_USER ON TASK (USER_ID);
+
+/* Yearly events of the calendar; the day and month of "DATE" place the
+   event in every year, its year is kept (a year of birth). */
+CREATE TABLE BIRTH (
+  ID       INTEGER NOT NULL,
+  USER_ID  INTEGER NOT NULL,
+  CAPTION  VARCHAR(100),
+  "DATE"   TIMESTAMP,
+  VID      INTEGER,
+  CATEGORY INTEGER,
+  COMMENT  VARCHAR(200),
+  NOTIFIED CHAR(1),
+  CONSTRAINT PK_BIRTH PRIMARY KEY (ID)
+);
+CREATE INDEX IX_BIRTH_USER ON BIRTH (USER_ID);
+
+/* The notes page: one row per user, the whole document in TEXT.
+   The program inserts a row with TEXT alone; the database fills in
+   ID and USER_ID so that the row is found again at the next start. */
+CREATE TABLE NOTE (
+  ID      INTEGER NOT NULL,
+  USER_ID INTEGER DEFAULT 1,
+  TEXT    BLOB SUB_TYPE 0,
+  CONSTRAINT PK_NOTE PRIMARY KEY (ID)
+);
+CREATE INDEX IX_NOTE_USER ON NOTE (USER_ID);
+
+SET TERM ^ ;
+
+CREATE TRIGGER NOTE_BI FOR NOTE ACTIVE BEFORE INSERT POSITION 0 AS
+BEGIN
+  IF (NEW.ID IS NULL) THEN NEW.ID = NEXT VALUE FOR SEQ_NOTE_ID;
+  IF (NEW.USER_ID IS NULL) THEN NEW.USER_ID = 1;
+END^
+
+/* Numbers for new rows: every call returns a number no call returned before. */
+CREATE PROCEDURE GET_TASK_ID RETURNS (ID INTEGER) AS
+BEGIN
+  ID = NEXT VALUE FOR SEQ_TASK_ID;
+  SUSPEND;
+END^
+
+CREATE PROCEDURE GET_BIRTH_ID RETURNS (ID INTEGER) AS
+BEGIN
+  ID = NEXT VALUE FOR SEQ_BIRTH_ID;
+  SUSPEND;
+END^
+
+SET TERM ; ^
+
+COMMIT;
