@@ -4,8 +4,8 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <cmath>
 #include <QRegularExpression>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -17,9 +17,9 @@ enum class ClockMode { System, Frozen, Running };
 
 struct ClockState {
     ClockMode mode = ClockMode::System;
-    TDateTime moment = 0;      // frozen value, or the start of a running clock
-    qint64 startedAtMs = 0;    // monotonic time when a running clock started
-    double advancedMs = 0;     // shifts added to a running clock
+    TDateTime moment = 0;    // frozen value, or the start of a running clock
+    qint64 startedAtMs = 0;  // monotonic time when a running clock started
+    double advancedMs = 0;   // shifts added to a running clock
 };
 
 ClockState& clockState() {
@@ -61,7 +61,9 @@ TDateTime Now() {
     return systemNow();
 }
 
-TDateTime Today() { return DateOf(Now()); }
+TDateTime Today() {
+    return DateOf(Now());
+}
 
 namespace Clock {
 void Freeze(TDateTime moment) {
@@ -84,8 +86,12 @@ void Advance(double ms) {
         c.advancedMs += ms;
     }
 }
-void Reset() { clockState() = ClockState{}; }
-qint64 MonotonicMs() { return monotonic().elapsed(); }
+void Reset() {
+    clockState() = ClockState{};
+}
+qint64 MonotonicMs() {
+    return monotonic().elapsed();
+}
 }  // namespace Clock
 
 // ------------------------------------------------------------- calendar
@@ -121,7 +127,9 @@ qint64 daysFromCivil(qint64 y, qint64 m, qint64 d) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInAMonth(int year, int month) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -152,8 +160,7 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec) {
     return (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec) / MSecsPerDay;
 }
 
-TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                         int msec) {
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
     const qint64 days = qint64(EncodeDate(year, month, day));
     const qint64 ms = ((hour * 60LL + minute) * 60LL + second) * 1000LL + msec;
     return JoinDateTime(days, ms);
@@ -186,7 +193,9 @@ TimeParts DecodeTime(TDateTime dt) {
     return TimeParts{int(secs / 3600), int(secs / 60 % 60), int(secs % 60), msec};
 }
 
-int YearOf(TDateTime dt) { return DecodeDate(dt).year; }
+int YearOf(TDateTime dt) {
+    return DecodeDate(dt).year;
+}
 
 int DayOfTheWeek(TDateTime dt) {
     qint64 days, ms;
@@ -241,11 +250,31 @@ namespace {
 // A Qt-style date/time format compiled once into pieces, so that the lists
 // can format thousands of values without parsing the pattern each time.
 class CompiledFormat {
-public:
+  public:
     enum Kind {
-        Literal, Day1, Day2, DayName3, DayName, Month1, Month2, MonthName3, MonthName,
-        Year2, Year4, Hour1, Hour2, Hour12_1, Hour12_2, Minute1, Minute2, Second1, Second2,
-        Msec1, Msec3, AmPmUpper, AmPmLower
+        Literal,
+        Day1,
+        Day2,
+        DayName3,
+        DayName,
+        Month1,
+        Month2,
+        MonthName3,
+        MonthName,
+        Year2,
+        Year4,
+        Hour1,
+        Hour2,
+        Hour12_1,
+        Hour12_2,
+        Minute1,
+        Minute2,
+        Second1,
+        Second2,
+        Msec1,
+        Msec3,
+        AmPmUpper,
+        AmPmLower
     };
     struct Piece {
         Kind kind;
@@ -257,7 +286,8 @@ public:
     QString format(const QLocale& locale, const DateParts& d, const TimeParts& t) const {
         QString out;
         out.reserve(24);
-        for (const Piece& p : pieces_) append(out, locale, p, d, t);
+        for (const Piece& p : pieces_)
+            append(out, locale, p, d, t);
         return out;
     }
 
@@ -267,7 +297,7 @@ public:
         return false;
     }
 
-private:
+  private:
     std::vector<Piece> pieces_;
     bool anyAmPm_ = false;
 
@@ -280,7 +310,8 @@ private:
         for (qsizetype i = 0; i < f.size();) {
             const QChar c = f[i];
             qsizetype n = 1;
-            while (i + n < f.size() && f[i + n] == c) ++n;
+            while (i + n < f.size() && f[i + n] == c)
+                ++n;
             if (c == u'\'') {
                 // Quoted text; '' stands for one quote.
                 qsizetype j = i + 1;
@@ -310,25 +341,46 @@ private:
             };
             switch (c.unicode()) {
                 case 'd':
-                    if (n >= 4) take(4, DayName);
-                    else if (n == 3) take(3, DayName3);
-                    else take(n, n == 2 ? Day2 : Day1);
+                    if (n >= 4)
+                        take(4, DayName);
+                    else if (n == 3)
+                        take(3, DayName3);
+                    else
+                        take(n, n == 2 ? Day2 : Day1);
                     break;
                 case 'M':
-                    if (n >= 4) take(4, MonthName);
-                    else if (n == 3) take(3, MonthName3);
-                    else take(n, n == 2 ? Month2 : Month1);
+                    if (n >= 4)
+                        take(4, MonthName);
+                    else if (n == 3)
+                        take(3, MonthName3);
+                    else
+                        take(n, n == 2 ? Month2 : Month1);
                     break;
                 case 'y':
-                    if (n >= 4) take(4, Year4);
-                    else if (n >= 2) take(2, Year2);
-                    else { literal(c); ++i; }
+                    if (n >= 4)
+                        take(4, Year4);
+                    else if (n >= 2)
+                        take(2, Year2);
+                    else {
+                        literal(c);
+                        ++i;
+                    }
                     break;
-                case 'H': take(std::min<qsizetype>(n, 2), n >= 2 ? Hour2 : Hour1); break;
-                case 'h': take(std::min<qsizetype>(n, 2), n >= 2 ? Hour12_2 : Hour12_1); break;
-                case 'm': take(std::min<qsizetype>(n, 2), n >= 2 ? Minute2 : Minute1); break;
-                case 's': take(std::min<qsizetype>(n, 2), n >= 2 ? Second2 : Second1); break;
-                case 'z': take(std::min<qsizetype>(n, 3), n >= 3 ? Msec3 : Msec1); break;
+                case 'H':
+                    take(std::min<qsizetype>(n, 2), n >= 2 ? Hour2 : Hour1);
+                    break;
+                case 'h':
+                    take(std::min<qsizetype>(n, 2), n >= 2 ? Hour12_2 : Hour12_1);
+                    break;
+                case 'm':
+                    take(std::min<qsizetype>(n, 2), n >= 2 ? Minute2 : Minute1);
+                    break;
+                case 's':
+                    take(std::min<qsizetype>(n, 2), n >= 2 ? Second2 : Second1);
+                    break;
+                case 'z':
+                    take(std::min<qsizetype>(n, 3), n >= 3 ? Msec3 : Msec1);
+                    break;
                 case 'A':
                 case 'a':
                     if (i + 1 < f.size() && (f[i + 1] == u'P' || f[i + 1] == u'p')) {
@@ -360,7 +412,8 @@ private:
                pieces_.back().text.trimmed().isEmpty())
             pieces_.pop_back();
         if (!pieces_.empty() && pieces_.back().kind == Literal)
-            while (pieces_.back().text.endsWith(u' ')) pieces_.back().text.chop(1);
+            while (pieces_.back().text.endsWith(u' '))
+                pieces_.back().text.chop(1);
     }
 
     static void number(QString& out, int v, int width) {
@@ -372,40 +425,84 @@ private:
             u /= 10;
         } while (u);
         if (v < 0) out += u'-';
-        for (int k = n; k < width; ++k) out += u'0';
-        while (n) out += QLatin1Char(buf[--n]);
+        for (int k = n; k < width; ++k)
+            out += u'0';
+        while (n)
+            out += QLatin1Char(buf[--n]);
     }
 
     static void append(QString& out, const QLocale& loc, const Piece& p, const DateParts& d,
                        const TimeParts& t) {
         switch (p.kind) {
-            case Literal: out += p.text; break;
-            case Day1: number(out, d.day, 1); break;
-            case Day2: number(out, d.day, 2); break;
+            case Literal:
+                out += p.text;
+                break;
+            case Day1:
+                number(out, d.day, 1);
+                break;
+            case Day2:
+                number(out, d.day, 2);
+                break;
             case DayName3:
                 out += loc.dayName(QDate(d.year, d.month, d.day).dayOfWeek(), QLocale::ShortFormat);
                 break;
             case DayName:
                 out += loc.dayName(QDate(d.year, d.month, d.day).dayOfWeek(), QLocale::LongFormat);
                 break;
-            case Month1: number(out, d.month, 1); break;
-            case Month2: number(out, d.month, 2); break;
-            case MonthName3: out += loc.monthName(d.month, QLocale::ShortFormat); break;
-            case MonthName: out += loc.monthName(d.month, QLocale::LongFormat); break;
-            case Year2: number(out, ((d.year % 100) + 100) % 100, 2); break;
-            case Year4: number(out, d.year, 4); break;
-            case Hour1: number(out, t.hour, 1); break;
-            case Hour2: number(out, t.hour, 2); break;
-            case Hour12_1: number(out, t.hour % 12 == 0 ? 12 : t.hour % 12, 1); break;
-            case Hour12_2: number(out, t.hour % 12 == 0 ? 12 : t.hour % 12, 2); break;
-            case Minute1: number(out, t.minute, 1); break;
-            case Minute2: number(out, t.minute, 2); break;
-            case Second1: number(out, t.second, 1); break;
-            case Second2: number(out, t.second, 2); break;
-            case Msec1: number(out, t.msec, 1); break;
-            case Msec3: number(out, t.msec, 3); break;
-            case AmPmUpper: out += (t.hour < 12 ? loc.amText() : loc.pmText()).toUpper(); break;
-            case AmPmLower: out += (t.hour < 12 ? loc.amText() : loc.pmText()).toLower(); break;
+            case Month1:
+                number(out, d.month, 1);
+                break;
+            case Month2:
+                number(out, d.month, 2);
+                break;
+            case MonthName3:
+                out += loc.monthName(d.month, QLocale::ShortFormat);
+                break;
+            case MonthName:
+                out += loc.monthName(d.month, QLocale::LongFormat);
+                break;
+            case Year2:
+                number(out, ((d.year % 100) + 100) % 100, 2);
+                break;
+            case Year4:
+                number(out, d.year, 4);
+                break;
+            case Hour1:
+                number(out, t.hour, 1);
+                break;
+            case Hour2:
+                number(out, t.hour, 2);
+                break;
+            case Hour12_1:
+                number(out, t.hour % 12 == 0 ? 12 : t.hour % 12, 1);
+                break;
+            case Hour12_2:
+                number(out, t.hour % 12 == 0 ? 12 : t.hour % 12, 2);
+                break;
+            case Minute1:
+                number(out, t.minute, 1);
+                break;
+            case Minute2:
+                number(out, t.minute, 2);
+                break;
+            case Second1:
+                number(out, t.second, 1);
+                break;
+            case Second2:
+                number(out, t.second, 2);
+                break;
+            case Msec1:
+                number(out, t.msec, 1);
+                break;
+            case Msec3:
+                number(out, t.msec, 3);
+                break;
+            case AmPmUpper:
+                out += (t.hour < 12 ? loc.amText() : loc.pmText()).toUpper();
+                break;
+            case AmPmLower:
+                out += (t.hour < 12 ? loc.amText() : loc.pmText()).toLower();
+                break;
         }
     }
 };
@@ -417,7 +514,8 @@ QString stripTimeZone(const QString& pattern) {
     for (QChar c : pattern) {
         if (c == u'\'') quoted = !quoted;
         if (!quoted && c == u't') {
-            while (out.endsWith(u' ')) out.chop(1);
+            while (out.endsWith(u' '))
+                out.chop(1);
             continue;
         }
         out += c;
@@ -444,9 +542,11 @@ struct Formats {
     static QString findSeparator(const QString& shortTime) {
         qsizetype i = shortTime.indexOf(QRegularExpression(QStringLiteral("[hH]")));
         if (i < 0) return QStringLiteral(":");
-        while (i < shortTime.size() && (shortTime[i] == u'h' || shortTime[i] == u'H')) ++i;
+        while (i < shortTime.size() && (shortTime[i] == u'h' || shortTime[i] == u'H'))
+            ++i;
         QString sep;
-        while (i < shortTime.size() && shortTime[i] != u'm') sep += shortTime[i++];
+        while (i < shortTime.size() && shortTime[i] != u'm')
+            sep += shortTime[i++];
         sep.remove(u'\'');
         return sep.isEmpty() ? QStringLiteral(":") : sep;
     }
@@ -465,11 +565,21 @@ std::unique_ptr<Formats>& formats() {
 
 }  // namespace
 
-QLocale FormatLocale() { return formats()->locale; }
-void SetFormatLocale(const QLocale& locale) { formats() = std::make_unique<Formats>(locale); }
-QString ShortDateFormat() { return formats()->shortDate; }
-QString LongTimeFormat() { return formats()->longTime; }
-QString TimeSeparator() { return formats()->separator; }
+QLocale FormatLocale() {
+    return formats()->locale;
+}
+void SetFormatLocale(const QLocale& locale) {
+    formats() = std::make_unique<Formats>(locale);
+}
+QString ShortDateFormat() {
+    return formats()->shortDate;
+}
+QString LongTimeFormat() {
+    return formats()->longTime;
+}
+QString TimeSeparator() {
+    return formats()->separator;
+}
 
 QString FormatShortDate(TDateTime dt) {
     const Formats& f = *formats();
@@ -562,7 +672,9 @@ QString ExeDir() {
     return dir;
 }
 
-void SetExePath(const QString& path) { exePathOverride() = path; }
+void SetExePath(const QString& path) {
+    exePathOverride() = path;
+}
 
 // ----------------------------------------------------------- Windows-1251
 
@@ -612,14 +724,19 @@ QString FromWin1251(const char* data, qsizetype size) {
     QChar* q = out.data();
     for (qsizetype i = 0; i < size; ++i) {
         const unsigned char b = static_cast<unsigned char>(data[i]);
-        if (b < 0x80) q[i] = QChar(b);
-        else if (b >= 0xC0) q[i] = QChar(char16_t(0x0410 + (b - 0xC0)));
-        else q[i] = QChar(kHigh[b - 0x80]);
+        if (b < 0x80)
+            q[i] = QChar(b);
+        else if (b >= 0xC0)
+            q[i] = QChar(char16_t(0x0410 + (b - 0xC0)));
+        else
+            q[i] = QChar(kHigh[b - 0x80]);
     }
     return out;
 }
 
-bool IsWin1251Char(QChar c) { return win1251Byte(c.unicode()) >= 0; }
+bool IsWin1251Char(QChar c) {
+    return win1251Byte(c.unicode()) >= 0;
+}
 
 QString ThroughWin1251(const QString& text) {
     for (QChar c : text)

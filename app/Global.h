@@ -18,14 +18,14 @@ constexpr double MSecsPerDay = 86400000.0;
 
 // An error the program reports to the user with its text.
 class EQuillet : public std::exception {
-public:
+  public:
     explicit EQuillet(QString message) : message_(std::move(message)) {
         utf8_ = message_.toStdString();
     }
     const char* what() const noexcept override { return utf8_.c_str(); }
     const QString& message() const { return message_; }
 
-private:
+  private:
     QString message_;
     std::string utf8_;
 };
@@ -62,8 +62,7 @@ bool IsValidDate(int year, int month, int day);
 TDateTime EncodeDate(int year, int month, int day);
 bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
-TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                         int msec);
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec);
 DateParts DecodeDate(TDateTime dt);
 TimeParts DecodeTime(TDateTime dt);
 int YearOf(TDateTime dt);

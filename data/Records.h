@@ -13,7 +13,9 @@ constexpr int CurrentUserId = 1;
 inline bool FlagIsTrue(QChar first) {
     return first == u'T' || first == u't' || first == u'Y' || first == u'y';
 }
-inline QString FlagText(bool value) { return value ? QStringLiteral("T") : QStringLiteral("F"); }
+inline QString FlagText(bool value) {
+    return value ? QStringLiteral("T") : QStringLiteral("F");
+}
 
 // Kinds of event by VID; the names include the angle brackets.
 constexpr int EventKindCount = 4;

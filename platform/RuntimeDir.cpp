@@ -1,9 +1,9 @@
 #include "platform/RuntimeDir.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
 
 #include "app/Global.h"
 
@@ -11,7 +11,8 @@ QString RuntimeDir() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
     if (xdg && *xdg) {
         QString dir = QString::fromLocal8Bit(xdg);
-        while (dir.size() > 1 && dir.endsWith(u'/')) dir.chop(1);
+        while (dir.size() > 1 && dir.endsWith(u'/'))
+            dir.chop(1);
         return dir;
     }
     const QByteArray path = "/tmp/quillet-runtime-" + QByteArray::number(uint(::getuid()));
@@ -22,6 +23,7 @@ QString RuntimeDir() {
     struct stat st;
     if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
         (st.st_mode & 077) != 0)
-        throw EQuillet(QStringLiteral("%1 is not a private folder").arg(QString::fromLocal8Bit(path)));
+        throw EQuillet(
+            QStringLiteral("%1 is not a private folder").arg(QString::fromLocal8Bit(path)));
     return QString::fromLocal8Bit(path);
 }

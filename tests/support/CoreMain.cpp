@@ -1,6 +1,6 @@
 // Test entry for the modules without widgets.
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,9 +1,9 @@
 #include "tests/support/TempDir.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
-#include <sys/stat.h>
 
 TempDir::TempDir() {
     QDir().mkpath(QStringLiteral(QUILLET_TEST_ROOT));

@@ -5,7 +5,7 @@
 #include <QString>
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -15,7 +15,7 @@ public:
     QString file(const QString& name) const { return path_ + '/' + name; }
     void keep() { keep_ = true; }
 
-private:
+  private:
     QString path_;
     bool keep_ = false;
 };

@@ -1,12 +1,12 @@
 #include "tests/support/TestDb.h"
 
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <stdexcept>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/Global.h"
 
@@ -40,6 +40,10 @@ TestDb::TestDb() {
     ::chmod(target.toLocal8Bit().constData(), 0666);
 }
 
-QString TestDb::address() const { return QStringLiteral("localhost/3053:") + dbPath(); }
+QString TestDb::address() const {
+    return QStringLiteral("localhost/3053:") + dbPath();
+}
 
-void TestDb::useAsExeDir() const { SetExePath(dir_.file(QStringLiteral("quillet"))); }
+void TestDb::useAsExeDir() const {
+    SetExePath(dir_.file(QStringLiteral("quillet")));
+}

@@ -7,7 +7,7 @@
 #include "tests/support/TempDir.h"
 
 class TestDb {
-public:
+  public:
     TestDb();
     const QString& dir() const { return dir_.path(); }
     QString dbPath() const { return dir_.file(QStringLiteral("qlbase.fdb")); }
@@ -16,7 +16,7 @@ public:
     // Points the program's folder here (as if the executable lay in it).
     void useAsExeDir() const;
 
-private:
+  private:
     TempDir dir_;
 };
 

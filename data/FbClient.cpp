@@ -1,0 +1,570 @@
+#include "data/FbClient.h"
+
+#include <firebird/Interface.h>
+
+#include <QStringDecoder>
+#include <cmath>
+#include <cstring>
+
+using namespace Firebird;
+
+namespace {
+
+IMaster* master() {
+    static IMaster* m = fb_get_master_interface();
+    return m;
+}
+
+// Days between 17 November 1858 (the server's day 0) and 30 December 1899.
+constexpr qint64 ServerDayOffset = 15018;
+
+QString decodeMessage(const char* text) {
+    const QByteArray bytes(text);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = utf8(bytes);
+    if (utf8.hasError()) s = FromWin1251(bytes);
+    return s.trimmed();
+}
+
+[[noreturn]] void raise(const FbException& e) {
+    char buf[4096];
+    IStatus* status = e.getStatus();
+    master()->getUtilInterface()->formatStatus(buf, sizeof buf, status);
+    const intptr_t* errors = status->getErrors();
+    const qint64 code = errors && errors[0] == isc_arg_gds ? qint64(errors[1]) : 0;
+    throw FbError(decodeMessage(buf), code);
+}
+
+// A status for one call; the wrapper throws FbException on an error.
+class Status {
+  public:
+    Status() : wrapper_(master()->getStatus()) {}
+    ~Status() { wrapper_.dispose(); }
+    ThrowStatusWrapper* operator&() { return &wrapper_; }
+
+  private:
+    ThrowStatusWrapper wrapper_;
+};
+
+// Releases an interface object that was not closed in the ordinary way.
+template <typename T>
+struct Holder {
+    T* p = nullptr;
+    ~Holder() {
+        if (p) p->release();
+    }
+    T* take() {
+        T* r = p;
+        p = nullptr;
+        return r;
+    }
+};
+
+int bytesPerChar(unsigned charset) {
+    switch (charset & 0xFF) {
+        case 3:
+            return 3;  // UNICODE_FSS
+        case 4:
+            return 4;  // UTF8
+        default:
+            return 1;
+    }
+}
+
+bool isBinaryCharset(unsigned charset) {
+    return (charset & 0xFF) == 1;
+}  // OCTETS
+
+ISC_TIMESTAMP toServerTimestamp(TDateTime dt) {
+    qint64 days, ms;
+    SplitDateTime(dt, days, ms);
+    ISC_TIMESTAMP ts;
+    ts.timestamp_date = ISC_DATE(days + ServerDayOffset);
+    ts.timestamp_time = ISC_TIME(ms * 10);
+    return ts;
+}
+
+TDateTime fromServerTimestamp(const ISC_TIMESTAMP& ts) {
+    return JoinDateTime(qint64(ts.timestamp_date) - ServerDayOffset, ts.timestamp_time / 10);
+}
+
+template <typename T>
+T load(const unsigned char* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <typename T>
+void store(unsigned char* p, T v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+double scaleFactor(int scale) {
+    double f = 1;
+    for (int i = 0; i < -scale; ++i)
+        f *= 10;
+    return f;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ connection
+
+struct FbConnection::Impl {
+    IProvider* provider = nullptr;
+    IAttachment* att = nullptr;
+};
+
+struct FbConnection::Transaction::Impl {
+    IAttachment* att = nullptr;
+    ITransaction* tra = nullptr;
+};
+
+struct FbConnection::Statement::Impl {
+    IAttachment* att = nullptr;
+    ITransaction* tra = nullptr;
+    IStatement* stmt = nullptr;
+    IMessageMetadata* inMeta = nullptr;
+    IMessageMetadata* outMeta = nullptr;
+
+    std::vector<unsigned char> bindInput(Status& st, const std::vector<Value>& params);
+    std::vector<Value> readRow(Status& st, const unsigned char* buf);
+    std::vector<FieldDef> fields(Status& st);
+    QByteArray readBlob(Status& st, ISC_QUAD id);
+    ISC_QUAD writeBlob(Status& st, const QByteArray& data);
+};
+
+FbConnection::FbConnection() : impl_(std::make_unique<Impl>()) {}
+
+FbConnection::~FbConnection() {
+    Detach();
+    if (impl_->provider) impl_->provider->release();
+}
+
+void FbConnection::Attach(const Params& p) {
+    Detach();
+    try {
+        Status st;
+        if (!impl_->provider) impl_->provider = master()->getDispatcher();
+        IUtil* util = master()->getUtilInterface();
+        IXpbBuilder* dpb = util->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        struct Dispose {
+            IXpbBuilder* b;
+            ~Dispose() { b->dispose(); }
+        } disposeDpb{dpb};
+        dpb->insertString(&st, isc_dpb_user_name, p.user.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_password, p.password.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_lc_ctype, p.charset.toLatin1().constData());
+        dpb->insertInt(&st, isc_dpb_sql_dialect, p.dialect);
+        dpb->insertInt(&st, isc_dpb_connect_timeout, 10);
+        impl_->att =
+            impl_->provider->attachDatabase(&st, p.address.toLocal8Bit().constData(),
+                                            dpb->getBufferLength(&st), dpb->getBuffer(&st));
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+void FbConnection::Detach() noexcept {
+    if (!impl_->att) return;
+    try {
+        Status st;
+        impl_->att->detach(&st);
+    } catch (const FbException&) {
+        impl_->att->release();  // a dead attachment: just let it go
+    }
+    impl_->att = nullptr;
+}
+
+bool FbConnection::IsAttached() const {
+    return impl_->att != nullptr;
+}
+
+bool FbConnection::Ping() noexcept {
+    if (!impl_->att) return false;
+    try {
+        Status st;
+        impl_->att->ping(&st);
+        return true;
+    } catch (const FbException&) {
+        return false;
+    }
+}
+
+// ----------------------------------------------------------- transaction
+
+FbConnection::Transaction::Transaction(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+FbConnection::Transaction::~Transaction() {
+    Rollback();
+}
+
+void FbConnection::Transaction::Commit() {
+    if (!impl_->tra) throw FbError(QStringLiteral("Транзакция уже завершена"), 0);
+    try {
+        Status st;
+        impl_->tra->commit(&st);
+        impl_->tra = nullptr;
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+void FbConnection::Transaction::Rollback() noexcept {
+    if (!impl_->tra) return;
+    try {
+        Status st;
+        impl_->tra->rollback(&st);
+    } catch (const FbException&) {
+        impl_->tra->release();
+    }
+    impl_->tra = nullptr;
+}
+
+std::unique_ptr<FbConnection::Transaction> FbConnection::Begin() {
+    if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
+    try {
+        Status st;
+        IXpbBuilder* tpb =
+            master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
+        struct Dispose {
+            IXpbBuilder* b;
+            ~Dispose() { b->dispose(); }
+        } disposeTpb{tpb};
+        tpb->insertTag(&st, isc_tpb_write);
+        tpb->insertTag(&st, isc_tpb_read_committed);
+        tpb->insertTag(&st, isc_tpb_rec_version);
+        tpb->insertTag(&st, isc_tpb_wait);
+        auto impl = std::make_unique<Transaction::Impl>();
+        impl->att = impl_->att;
+        impl->tra =
+            impl_->att->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
+        return std::unique_ptr<Transaction>(new Transaction(std::move(impl)));
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+// ------------------------------------------------------------- statement
+
+FbConnection::Statement::Statement(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+FbConnection::Statement::~Statement() {
+    if (impl_->inMeta) impl_->inMeta->release();
+    if (impl_->outMeta) impl_->outMeta->release();
+    if (impl_->stmt) {
+        try {
+            Status st;
+            impl_->stmt->free(&st);
+        } catch (const FbException&) {
+            impl_->stmt->release();
+        }
+    }
+}
+
+std::unique_ptr<FbConnection::Statement> FbConnection::Prepare(Transaction& tr,
+                                                               const QString& sql) {
+    if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
+    try {
+        Status st;
+        auto impl = std::make_unique<Statement::Impl>();
+        impl->att = impl_->att;
+        impl->tra = tr.impl_->tra;
+        impl->stmt = impl_->att->prepare(&st, impl->tra, 0, ToWin1251(sql).constData(), 3,
+                                         IStatement::PREPARE_PREFETCH_METADATA);
+        impl->inMeta = impl->stmt->getInputMetadata(&st);
+        impl->outMeta = impl->stmt->getOutputMetadata(&st);
+        return std::unique_ptr<Statement>(new Statement(std::move(impl)));
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+ISC_QUAD FbConnection::Statement::Impl::writeBlob(Status& st, const QByteArray& data) {
+    ISC_QUAD id{};
+    Holder<IBlob> blob;
+    blob.p = att->createBlob(&st, tra, &id, 0, nullptr);
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        const unsigned n = unsigned(std::min<qsizetype>(data.size() - pos, 32768));
+        blob.p->putSegment(&st, n, data.constData() + pos);
+        pos += n;
+    }
+    blob.p->close(&st);
+    blob.take();
+    return id;
+}
+
+QByteArray FbConnection::Statement::Impl::readBlob(Status& st, ISC_QUAD id) {
+    Holder<IBlob> blob;
+    blob.p = att->openBlob(&st, tra, &id, 0, nullptr);
+    // Ask for the total length first so the value is read into one buffer.
+    const unsigned char items[] = {isc_info_blob_total_length};
+    unsigned char info[32] = {};
+    blob.p->getInfo(&st, sizeof items, items, sizeof info, info);
+    QByteArray data;
+    if (info[0] == isc_info_blob_total_length) {
+        const int len = info[1] | (info[2] << 8);
+        qint64 total = 0;
+        for (int i = len - 1; i >= 0; --i)
+            total = (total << 8) | info[3 + i];
+        if (total > 0) data.reserve(total);
+    }
+    std::vector<char> chunk(65535);
+    for (;;) {
+        unsigned got = 0;
+        const int r = blob.p->getSegment(&st, unsigned(chunk.size()), chunk.data(), &got);
+        if (r != IStatus::RESULT_OK && r != IStatus::RESULT_SEGMENT) break;
+        data.append(chunk.data(), got);
+    }
+    blob.p->close(&st);
+    blob.take();
+    return data;
+}
+
+std::vector<unsigned char> FbConnection::Statement::Impl::bindInput(
+    Status& st, const std::vector<Value>& params) {
+    const unsigned count = inMeta->getCount(&st);
+    if (params.size() != count)
+        throw FbError(
+            QStringLiteral("Ожидалось параметров: %1, передано: %2").arg(count).arg(params.size()),
+            0);
+    std::vector<unsigned char> buf(inMeta->getMessageLength(&st));
+    unsigned char* b = buf.data();
+    for (unsigned i = 0; i < count; ++i) {
+        const Value& v = params[i];
+        unsigned char* p = b + inMeta->getOffset(&st, i);
+        store<ISC_SHORT>(b + inMeta->getNullOffset(&st, i), v.isNull() ? -1 : 0);
+        if (v.isNull()) continue;
+        const unsigned type = inMeta->getType(&st, i) & ~1u;
+        const unsigned length = inMeta->getLength(&st, i);
+        const int scale = inMeta->getScale(&st, i);
+        switch (type) {
+            case SQL_TEXT: {
+                const QByteArray bytes = v.toBytes().left(length);
+                std::memset(p, ' ', length);
+                std::memcpy(p, bytes.constData(), size_t(bytes.size()));
+                break;
+            }
+            case SQL_VARYING: {
+                const QByteArray bytes = v.toBytes().left(length);
+                store<ISC_USHORT>(p, ISC_USHORT(bytes.size()));
+                std::memcpy(p + 2, bytes.constData(), size_t(bytes.size()));
+                break;
+            }
+            case SQL_SHORT:
+                store<ISC_SHORT>(p, ISC_SHORT(std::llround(v.toFloat() * scaleFactor(scale))));
+                break;
+            case SQL_LONG:
+                store<ISC_LONG>(p, scale ? ISC_LONG(std::llround(v.toFloat() * scaleFactor(scale)))
+                                         : ISC_LONG(v.toInt()));
+                break;
+            case SQL_INT64:
+                store<ISC_INT64>(p, scale
+                                        ? ISC_INT64(std::llround(v.toFloat() * scaleFactor(scale)))
+                                        : ISC_INT64(v.toInt()));
+                break;
+            case SQL_FLOAT:
+                store<float>(p, float(v.toFloat()));
+                break;
+            case SQL_DOUBLE:
+            case SQL_D_FLOAT:
+                store<double>(p, v.toFloat());
+                break;
+            case SQL_TIMESTAMP:
+                store<ISC_TIMESTAMP>(p, toServerTimestamp(v.toFloat()));
+                break;
+            case SQL_TYPE_DATE:
+                store<ISC_DATE>(p, toServerTimestamp(v.toFloat()).timestamp_date);
+                break;
+            case SQL_TYPE_TIME:
+                store<ISC_TIME>(p, toServerTimestamp(v.toFloat()).timestamp_time);
+                break;
+            case SQL_BOOLEAN:
+                store<FB_BOOLEAN>(p, v.toFlag() || v.toInt() ? 1 : 0);
+                break;
+            case SQL_BLOB:
+                store<ISC_QUAD>(p, writeBlob(st, v.toBytes()));
+                break;
+            default:
+                throw FbError(QStringLiteral("Неподдерживаемый тип параметра %1").arg(type), 0);
+        }
+    }
+    return buf;
+}
+
+std::vector<FieldDef> FbConnection::Statement::Impl::fields(Status& st) {
+    std::vector<FieldDef> result;
+    const unsigned count = outMeta->getCount(&st);
+    result.reserve(count);
+    for (unsigned i = 0; i < count; ++i) {
+        FieldDef f;
+        const char* alias = outMeta->getAlias(&st, i);
+        const char* field = outMeta->getField(&st, i);
+        f.name = QString::fromLatin1(alias && *alias ? alias : field);
+        const unsigned type = outMeta->getType(&st, i) & ~1u;
+        const unsigned length = outMeta->getLength(&st, i);
+        const unsigned charset = outMeta->getCharSet(&st, i);
+        switch (type) {
+            case SQL_TEXT:
+            case SQL_VARYING:
+                f.type = FieldType::Text;
+                f.fixed = type == SQL_TEXT;
+                f.size = int(length) / bytesPerChar(charset);
+                break;
+            case SQL_SHORT:
+            case SQL_LONG:
+            case SQL_INT64:
+                f.type = outMeta->getScale(&st, i) ? FieldType::Float : FieldType::Integer;
+                break;
+            case SQL_FLOAT:
+            case SQL_DOUBLE:
+            case SQL_D_FLOAT:
+                f.type = FieldType::Float;
+                break;
+            case SQL_TIMESTAMP:
+            case SQL_TYPE_DATE:
+            case SQL_TYPE_TIME:
+                f.type = FieldType::DateTime;
+                break;
+            case SQL_BOOLEAN:
+                f.type = FieldType::Boolean;
+                break;
+            case SQL_BLOB:
+                f.type = FieldType::Blob;
+                f.textBlob = outMeta->getSubType(&st, i) == 1;
+                break;
+            default:
+                f.type = FieldType::Text;
+                break;
+        }
+        result.push_back(f);
+    }
+    return result;
+}
+
+std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsigned char* b) {
+    const unsigned count = outMeta->getCount(&st);
+    std::vector<Value> row;
+    row.reserve(count);
+    for (unsigned i = 0; i < count; ++i) {
+        if (load<ISC_SHORT>(b + outMeta->getNullOffset(&st, i)) != 0) {
+            row.emplace_back();
+            continue;
+        }
+        const unsigned char* p = b + outMeta->getOffset(&st, i);
+        const unsigned type = outMeta->getType(&st, i) & ~1u;
+        const int scale = outMeta->getScale(&st, i);
+        const unsigned charset = outMeta->getCharSet(&st, i);
+        auto number = [&](qint64 raw) {
+            return scale ? Value::FromFloat(double(raw) / scaleFactor(scale)) : Value::FromInt(raw);
+        };
+        switch (type) {
+            case SQL_TEXT: {
+                const unsigned length = outMeta->getLength(&st, i);
+                unsigned n = length;
+                while (n > 0 && p[n - 1] == ' ')
+                    --n;  // the server pads CHAR with blanks
+                const char* s = reinterpret_cast<const char*>(p);
+                row.push_back(isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
+                                                       : Value::FromText(FromWin1251(s, n)));
+                break;
+            }
+            case SQL_VARYING: {
+                const ISC_USHORT n = load<ISC_USHORT>(p);
+                const char* s = reinterpret_cast<const char*>(p + 2);
+                row.push_back(isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
+                                                       : Value::FromText(FromWin1251(s, n)));
+                break;
+            }
+            case SQL_SHORT:
+                row.push_back(number(load<ISC_SHORT>(p)));
+                break;
+            case SQL_LONG:
+                row.push_back(number(load<ISC_LONG>(p)));
+                break;
+            case SQL_INT64:
+                row.push_back(number(load<ISC_INT64>(p)));
+                break;
+            case SQL_FLOAT:
+                row.push_back(Value::FromFloat(load<float>(p)));
+                break;
+            case SQL_DOUBLE:
+            case SQL_D_FLOAT:
+                row.push_back(Value::FromFloat(load<double>(p)));
+                break;
+            case SQL_TIMESTAMP:
+                row.push_back(Value::FromFloat(fromServerTimestamp(load<ISC_TIMESTAMP>(p))));
+                break;
+            case SQL_TYPE_DATE:
+                row.push_back(
+                    Value::FromFloat(double(qint64(load<ISC_DATE>(p)) - ServerDayOffset)));
+                break;
+            case SQL_TYPE_TIME:
+                row.push_back(Value::FromFloat(double(load<ISC_TIME>(p) / 10) / MSecsPerDay));
+                break;
+            case SQL_BOOLEAN:
+                row.push_back(Value::FromText(FlagText(load<FB_BOOLEAN>(p) != 0)));
+                break;
+            case SQL_BLOB: {
+                QByteArray data = readBlob(st, load<ISC_QUAD>(p));
+                if (outMeta->getSubType(&st, i) == 1 && !isBinaryCharset(charset))
+                    row.push_back(Value::FromText(FromWin1251(data)));
+                else
+                    row.push_back(Value::FromBytes(std::move(data)));
+                break;
+            }
+            default:
+                row.emplace_back();
+                break;
+        }
+    }
+    return row;
+}
+
+QueryResult FbConnection::Statement::Query(const std::vector<Value>& params) {
+    try {
+        Status st;
+        Impl& d = *impl_;
+        QueryResult result;
+        std::vector<unsigned char> in = d.bindInput(st, params);
+        result.fields = d.fields(st);
+        Holder<IResultSet> rs;
+        rs.p = d.stmt->openCursor(&st, d.tra, d.inMeta, in.data(), d.outMeta, 0);
+        std::vector<unsigned char> out(d.outMeta->getMessageLength(&st));
+        while (rs.p->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
+            result.rows.push_back(d.readRow(st, out.data()));
+        rs.p->close(&st);
+        rs.take();
+        return result;
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+void FbConnection::Statement::Execute(const std::vector<Value>& params,
+                                      std::vector<Value>* output) {
+    try {
+        Status st;
+        Impl& d = *impl_;
+        std::vector<unsigned char> in = d.bindInput(st, params);
+        const bool hasOutput = d.outMeta->getCount(&st) > 0;
+        std::vector<unsigned char> out(hasOutput ? d.outMeta->getMessageLength(&st) : 0);
+        d.stmt->execute(&st, d.tra, d.inMeta, in.data(), hasOutput ? d.outMeta : nullptr,
+                        hasOutput ? out.data() : nullptr);
+        if (output) *output = hasOutput ? d.readRow(st, out.data()) : std::vector<Value>{};
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+QueryResult FbConnection::Query(Transaction& tr, const QString& sql,
+                                const std::vector<Value>& params) {
+    return Prepare(tr, sql)->Query(params);
+}
+
+void FbConnection::Execute(Transaction& tr, const QString& sql, const std::vector<Value>& params,
+                           std::vector<Value>* output) {
+    Prepare(tr, sql)->Execute(params, output);
+}

@@ -1,0 +1,365 @@
+#include "data/MemTable.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+const Value& nullValue() {
+    static const Value v;
+    return v;
+}
+
+// A value in the form its column keeps.
+Value coerce(const FieldDef& f, Value v) {
+    if (v.isNull()) return v;
+    switch (f.type) {
+        case FieldType::Integer:
+            return v.kind() == Value::Int ? v : Value::FromInt(v.toInt());
+        case FieldType::Float:
+        case FieldType::DateTime:
+            return v.kind() == Value::Float ? v : Value::FromFloat(v.toFloat());
+        case FieldType::Text:
+        case FieldType::Boolean: {
+            QString s = v.toText();
+            if (f.size > 0 && s.size() > f.size) s.truncate(f.size);
+            return Value::FromText(ThroughWin1251(s));
+        }
+        case FieldType::Blob:
+            if (f.textBlob) return Value::FromText(ThroughWin1251(v.toText()));
+            return v.kind() == Value::Bytes ? v : Value::FromBytes(v.toBytes());
+    }
+    return v;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ TField
+
+const FieldDef& TField::def() const {
+    return table_->fields_[index_];
+}
+bool TField::IsNull() const {
+    return table_->Read(index_).isNull();
+}
+qint64 TField::AsInteger() const {
+    return table_->Read(index_).toInt();
+}
+double TField::AsFloat() const {
+    return table_->Read(index_).toFloat();
+}
+QString TField::AsString() const {
+    return table_->Read(index_).toText();
+}
+QByteArray TField::AsBytes() const {
+    return table_->Read(index_).toBytes();
+}
+bool TField::AsBoolean() const {
+    return table_->Read(index_).toFlag();
+}
+
+void TField::SetNull() {
+    table_->Write(index_, Value());
+}
+void TField::SetInteger(qint64 v) {
+    table_->Write(index_, Value::FromInt(v));
+}
+void TField::SetFloat(double v) {
+    table_->Write(index_, Value::FromFloat(v));
+}
+void TField::SetString(const QString& v) {
+    table_->Write(index_, Value::FromText(v));
+}
+void TField::SetBytes(const QByteArray& v) {
+    table_->Write(index_, Value::FromBytes(v));
+}
+void TField::SetBoolean(bool v) {
+    table_->Write(index_, Value::FromText(FlagText(v)));
+}
+
+// --------------------------------------------------------------- TMemTable
+
+TMemTable::TMemTable(QString tableName, QString keyField, QString sortField)
+    : tableName_(std::move(tableName)),
+      keyName_(std::move(keyField)),
+      sortName_(std::move(sortField)) {}
+
+void TMemTable::Load(std::vector<FieldDef> fields, std::vector<std::vector<Value>> rows) {
+    Close();
+    if (fields.size() > 64) throw EQuillet(QStringLiteral("Слишком много столбцов"));
+    fields_ = std::move(fields);
+    for (int i = 0; i < int(fields_.size()); ++i)
+        index_.insert(fields_[i].name.toUpper(), i);
+    keyIndex_ = FieldIndex(keyName_);
+    sortIndex_ = sortName_.isEmpty() ? -1 : FieldIndex(sortName_);
+
+    // Keep the database's order among equal sort values.
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (sortIndex_ >= 0) {
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return SortLess(rows[a][sortIndex_], rows[b][sortIndex_]);
+        });
+    }
+    columns_.assign(fields_.size(), {});
+    for (auto& c : columns_)
+        c.reserve(rows.size());
+    for (size_t r : order)
+        for (size_t c = 0; c < fields_.size(); ++c)
+            columns_[c].push_back(c < rows[r].size() ? std::move(rows[r][c]) : Value());
+    status_.assign(rows.size(), RowStatus::Unmodified);
+    dirty_.assign(rows.size(), 0);
+    state_ = State::Browse;
+    First();
+}
+
+void TMemTable::Close() {
+    fields_.clear();
+    index_.clear();
+    columns_.clear();
+    status_.clear();
+    dirty_.clear();
+    deletedKeys_.clear();
+    buffer_.clear();
+    changeCount_ = 0;
+    keyIndex_ = sortIndex_ = -1;
+    state_ = State::Inactive;
+    cur_ = -1;
+    eof_ = true;
+}
+
+void TMemTable::SetKeyField(const QString& name) {
+    keyName_ = name;
+    keyIndex_ = FieldIndex(name);
+}
+
+int TMemTable::FieldIndex(const QString& name) const {
+    return index_.value(name.toUpper(), -1);
+}
+
+TField TMemTable::FieldByName(const QString& name) {
+    CheckActive();
+    const int i = FieldIndex(name);
+    if (i < 0) throw EQuillet(QStringLiteral("%1: поле '%2' не найдено").arg(tableName_, name));
+    return TField(this, i);
+}
+
+void TMemTable::CheckActive() const {
+    if (state_ == State::Inactive)
+        throw EQuillet(
+            QStringLiteral("Таблица %1 закрыта: нет подключения к базе данных").arg(tableName_));
+}
+
+void TMemTable::CheckBrowseMode() {
+    CheckActive();
+    if (Editing()) Post();
+}
+
+void TMemTable::First() {
+    CheckBrowseMode();
+    cur_ = IsEmpty() ? -1 : 0;
+    eof_ = IsEmpty();
+}
+
+void TMemTable::Next() {
+    CheckBrowseMode();
+    if (cur_ + 1 < RecordCount())
+        ++cur_;
+    else
+        eof_ = true;
+}
+
+void TMemTable::SetRecNo(int row) {
+    CheckBrowseMode();
+    if (row < 0 || row >= RecordCount()) return;
+    cur_ = row;
+    eof_ = false;
+}
+
+bool TMemTable::Locate(qint64 id) {
+    CheckBrowseMode();
+    if (keyIndex_ < 0) return false;
+    const std::vector<Value>& keys = columns_[keyIndex_];
+    for (int r = 0; r < int(keys.size()); ++r) {
+        if (!keys[r].isNull() && keys[r].toInt() == id) {
+            cur_ = r;
+            eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+const Value& TMemTable::Read(int column) const {
+    CheckActive();
+    if (Editing()) return buffer_[column];
+    if (cur_ < 0) return nullValue();
+    return columns_[column][cur_];
+}
+
+void TMemTable::Write(int column, Value v) {
+    CheckActive();
+    if (!Editing())
+        throw EQuillet(QStringLiteral("Таблица %1 не в режиме редактирования").arg(tableName_));
+    buffer_[column] = coerce(fields_[column], std::move(v));
+    bufferDirty_ |= uint64_t(1) << column;
+}
+
+void TMemTable::Append() {
+    CheckBrowseMode();
+    buffer_.assign(fields_.size(), Value());
+    bufferDirty_ = 0;
+    state_ = State::Insert;
+}
+
+void TMemTable::Edit() {
+    CheckActive();
+    if (Editing()) return;
+    if (IsEmpty()) {
+        Append();
+        return;
+    }
+    buffer_.clear();
+    buffer_.reserve(fields_.size());
+    for (auto& c : columns_)
+        buffer_.push_back(c[cur_]);
+    bufferDirty_ = 0;
+    state_ = State::Edit;
+}
+
+void TMemTable::Cancel() {
+    if (!Editing()) return;
+    buffer_.clear();
+    bufferDirty_ = 0;
+    state_ = State::Browse;
+}
+
+bool TMemTable::SortLess(const Value& a, const Value& b) const {
+    if (a.isNull()) return !b.isNull();
+    if (b.isNull()) return false;
+    return a.toFloat() < b.toFloat();
+}
+
+int TMemTable::InsertPosition(const Value& sortValue, int skipRow) const {
+    const int n = RecordCount();
+    if (sortIndex_ < 0) return skipRow >= 0 ? n - 1 : n;
+    // After every row whose value is not greater: equal values keep the
+    // order in which they came.
+    const std::vector<Value>& col = columns_[sortIndex_];
+    int lo = 0, hi = n - (skipRow >= 0 ? 1 : 0);
+    auto at = [&](int i) -> const Value& { return col[skipRow >= 0 && i >= skipRow ? i + 1 : i]; };
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (SortLess(sortValue, at(mid)))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+void TMemTable::InsertRow(int at, std::vector<Value>&& values) {
+    for (size_t c = 0; c < columns_.size(); ++c)
+        columns_[c].insert(columns_[c].begin() + at, std::move(values[c]));
+    status_.insert(status_.begin() + at, RowStatus::Inserted);
+    dirty_.insert(dirty_.begin() + at, 0);
+}
+
+void TMemTable::EraseRow(int at) {
+    for (auto& c : columns_)
+        c.erase(c.begin() + at);
+    status_.erase(status_.begin() + at);
+    dirty_.erase(dirty_.begin() + at);
+}
+
+void TMemTable::MoveRow(int from, int to) {
+    if (from == to) return;
+    auto move = [&](auto& v) {
+        if (from < to)
+            std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+        else
+            std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+    };
+    for (auto& c : columns_)
+        move(c);
+    move(status_);
+    move(dirty_);
+}
+
+void TMemTable::Post() {
+    CheckActive();
+    if (!Editing()) return;
+    if (state_ == State::Insert) {
+        const int pos = InsertPosition(sortIndex_ >= 0 ? buffer_[sortIndex_] : Value(), -1);
+        InsertRow(pos, std::move(buffer_));
+        ++changeCount_;
+        cur_ = pos;
+    } else if (bufferDirty_ != 0) {
+        const int row = cur_;
+        for (size_t c = 0; c < columns_.size(); ++c)
+            if (bufferDirty_ & (uint64_t(1) << c)) columns_[c][row] = std::move(buffer_[c]);
+        if (status_[row] == RowStatus::Unmodified) {
+            status_[row] = RowStatus::Modified;
+            ++changeCount_;
+        }
+        dirty_[row] |= bufferDirty_;
+        if (sortIndex_ >= 0 && (bufferDirty_ & (uint64_t(1) << sortIndex_))) {
+            const int to = InsertPosition(columns_[sortIndex_][row], row);
+            MoveRow(row, to);
+            cur_ = to;
+        }
+    }
+    buffer_.clear();
+    bufferDirty_ = 0;
+    state_ = State::Browse;
+    eof_ = false;
+}
+
+void TMemTable::Delete() {
+    CheckActive();
+    if (state_ == State::Insert) {
+        Cancel();
+        return;
+    }
+    Cancel();
+    if (IsEmpty() || cur_ < 0)
+        throw EQuillet(QStringLiteral("Таблица %1 пуста: удалять нечего").arg(tableName_));
+    const int row = cur_;
+    if (status_[row] != RowStatus::Unmodified) --changeCount_;
+    if (status_[row] != RowStatus::Inserted && keyIndex_ >= 0)
+        deletedKeys_.push_back(columns_[keyIndex_][row]);
+    EraseRow(row);
+    cur_ = std::min(row, RecordCount() - 1);
+    eof_ = IsEmpty();
+}
+
+std::vector<TMemTable::Change> TMemTable::PendingChanges() const {
+    std::vector<Change> out;
+    for (const Value& key : deletedKeys_)
+        out.push_back(Change{Change::Delete, -1, key, 0});
+    for (int r = 0; r < RecordCount(); ++r) {
+        if (status_[r] == RowStatus::Inserted) {
+            uint64_t mask = 0;
+            for (size_t c = 0; c < columns_.size(); ++c)
+                if (!columns_[c][r].isNull()) mask |= uint64_t(1) << c;
+            out.push_back(Change{Change::Insert, r, Value(), mask});
+        } else if (status_[r] == RowStatus::Modified) {
+            const uint64_t mask = dirty_[r] & ~(keyIndex_ >= 0 ? uint64_t(1) << keyIndex_ : 0);
+            out.push_back(
+                Change{Change::Update, r, keyIndex_ >= 0 ? columns_[keyIndex_][r] : Value(), mask});
+        }
+    }
+    return out;
+}
+
+void TMemTable::ChangesApplied() {
+    std::fill(status_.begin(), status_.end(), RowStatus::Unmodified);
+    std::fill(dirty_.begin(), dirty_.end(), 0);
+    deletedKeys_.clear();
+    changeCount_ = 0;
+}
+
+void TMemTable::SetStoredValue(int row, int column, const Value& v) {
+    columns_[column][row] = coerce(fields_[column], v);
+    if (state_ == State::Edit && row == cur_) buffer_[column] = columns_[column][row];
+}

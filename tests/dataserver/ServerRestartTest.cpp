@@ -1,0 +1,71 @@
+// The server going away under a running program and coming back. These
+// tests stop the shared server, so they run alone.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include "data/DataModule.h"
+#include "tests/support/TestDb.h"
+
+namespace {
+
+void server(const char* verb) {
+    QProcess p;
+    p.start(QStringLiteral(QUILLET_SOURCE_DIR "/scripts/fbserver"), {QString::fromLatin1(verb)});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+}
+
+struct ServerBack {
+    ~ServerBack() { server("start"); }
+};
+
+}  // namespace
+
+TEST(ServerRestart, ChangeMadeWhileTheServerIsDownReachesTheDatabaseLater) {
+    TestDb db;
+    db.useAsExeDir();
+    TDM dm;
+    QStringList failures;
+    dm.onSendFailed = [&](const QString& m) { failures << m; };
+    dm.DataModuleCreate({});
+    ASSERT_TRUE(dm.IsConnected());
+    const int id = dm.NewTaskId();
+
+    ServerBack restoreServer;
+    server("stop");
+    TMemTable& t = dm.cdsTask;
+    t.Append();
+    t.FieldByName("ID").SetInteger(id);
+    t.FieldByName("USER_ID").SetInteger(1);
+    t.FieldByName("CAPTION").SetString(QString::fromUtf8("Не потерять"));
+    t.Post();
+    dm.ApplyTable(t);
+    ASSERT_EQ(failures.size(), 1) << "the user hears of it";
+    EXPECT_TRUE(dm.HasUnsentChanges());
+    dm.ApplyTable(t);
+    EXPECT_EQ(failures.size(), 1);
+
+    server("start");
+    EXPECT_TRUE(dm.SendPending()) << "a new attachment carries the change";
+    dm.Close();
+
+    TDM again;
+    again.DataModuleCreate({});
+    ASSERT_TRUE(again.cdsTask.Locate(id));
+    EXPECT_EQ(again.cdsTask.FieldByName("CAPTION").AsString(), QString::fromUtf8("Не потерять"));
+}
+
+TEST(ServerRestart, NewNumberAfterARestartReattaches) {
+    TestDb db;
+    db.useAsExeDir();
+    TDM dm;
+    dm.DataModuleCreate({});
+    ASSERT_TRUE(dm.IsConnected());
+    const int first = dm.NewTaskId();
+    ServerBack restoreServer;
+    server("stop");
+    EXPECT_THROW(dm.NewTaskId(), EQuillet);
+    server("start");
+    EXPECT_GT(dm.NewTaskId(), first);
+}
