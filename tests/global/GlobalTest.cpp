@@ -4,7 +4,7 @@
 #include "app/Global.h"
 
 class GlobalTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetFormatLocale(QLocale(QLocale::Russian, QLocale::Russia)); }
     void TearDown() override { Clock::Reset(); }
 };
@@ -65,7 +65,8 @@ TEST_F(GlobalTest, TimeTextsReadOnlyWhenTheyAreTimes) {
     EXPECT_DOUBLE_EQ(t, EncodeTime(10, 0, 0, 0));
     ASSERT_TRUE(TryStrToTime(" 9:05 ", t));
     EXPECT_DOUBLE_EQ(t, EncodeTime(9, 5, 0, 0));
-    for (const char* bad : {"25:99", "24:00:00", "10:60", "", "ab:cd", "10:00:00:00", "1.5", "-1:00"})
+    for (const char* bad :
+         {"25:99", "24:00:00", "10:60", "", "ab:cd", "10:00:00:00", "1.5", "-1:00"})
         EXPECT_FALSE(TryStrToTime(QString::fromLatin1(bad), t)) << bad;
 }
 
@@ -94,7 +95,8 @@ TEST_F(GlobalTest, Windows1251RoundTripsItsCharactersOnly) {
     EXPECT_EQ(uchar(bytes[0]), 0xA8);
     EXPECT_EQ(FromWin1251(bytes), text);
     QByteArray all(256, 0);
-    for (int i = 0; i < 256; ++i) all[i] = char(i);
+    for (int i = 0; i < 256; ++i)
+        all[i] = char(i);
     EXPECT_EQ(ToWin1251(FromWin1251(all)), all) << "every byte comes back as it was";
     EXPECT_EQ(ToWin1251(QString::fromUtf8("a漢😀b")), "a??b");
     EXPECT_EQ(ThroughWin1251(QString::fromUtf8("Привет")), QString::fromUtf8("Привет"));

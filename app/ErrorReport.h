@@ -1,0 +1,28 @@
+// The general error report: an error that no handler deals with ends that
+// handler and is shown to the user in a message box; the program goes on.
+// Handlers catch at their own edge (Guarded), so that no exception ever
+// travels through the frames of Qt's event dispatch.
+#pragma once
+
+#include <QString>
+#include <exception>
+
+#include "app/Global.h"
+
+void ShowErrorReport(const QString& text);
+
+// The text of the exception being handled (call inside a catch block).
+QString CurrentErrorText();
+
+// Runs `handler`, reporting whatever escapes it.
+template <typename F>
+void Guarded(F&& handler) noexcept {
+    try {
+        handler();
+    } catch (...) {
+        ShowErrorReport(CurrentErrorText());
+    }
+}
+
+// A slot that runs a member handler of `obj` guarded, for connect().
+#define GUARDED(obj, method) [obj] { Guarded([&] { (obj)->method(); }); }

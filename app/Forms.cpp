@@ -1,0 +1,96 @@
+#include "app/Forms.h"
+
+#include <QTimer>
+
+#include "app/About.h"
+#include "app/ErrorReport.h"
+#include "app/Main.h"
+#include "app/Modal.h"
+#include "app/WindowPlace.h"
+#include "calendar/BirthAdd.h"
+#include "calendar/BirthAll.h"
+#include "calendar/BirthLegend.h"
+#include "data/DataModule.h"
+#include "plan/NewTask.h"
+#include "remind/RemindAfter.h"
+#include "remind/RemindIn.h"
+#include "settings/Options.h"
+#include "settings/Settings.h"
+
+QIcon ProgramIcon() {
+    InitAssets();
+    QIcon icon;
+    for (const char* size : {"16", "32", "48", "64"})
+        icon.addFile(QStringLiteral(":/icon_tray_%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
+namespace {
+
+TDM::StartSteps startSteps() {
+    TDM::StartSteps s;
+    s.connectFailed = [](const QString& message) {
+        MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok);
+    };
+    s.loadSettings = [] { frmOptions->FormShow(); };
+    s.startReminderTimer = [] {
+        SetTimerPeriod(frmMain->TimerNotify, CheckPeriodMs);
+        if (CheckPeriodMs > 0) frmMain->TimerNotify->start();
+    };
+    s.newYearCheck = [] { ReadCurYear(); };
+    s.importCheck = [] { ReadExportMade(); };
+    return s;
+}
+
+}  // namespace
+
+void CreateForms() {
+    frmMain = new TfrmMain;
+    frmNewTask = new TfrmNewTask(frmMain);
+    frmAbout = new TfrmAbout(frmMain);
+    frmOptions = new TfrmOptions(frmMain);
+    frmOptions->ReminderTimer = frmMain->TimerNotify;
+    frmBirthAdd = new TfrmBirthAdd(frmMain);
+    frmBirthAll = new TfrmBirthAll(frmMain);
+    frmBirthLegend = new TfrmBirthLegend(frmMain);
+    DM = new TDM;
+    DM->onSendFailed = [](const QString& message) {
+        MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Warning);
+    };
+    // An error after the connection ends the start sequence where it
+    // arose; start-up goes on with what was done.
+    Guarded([] { DM->DataModuleCreate(startSteps()); });
+    frmRemindAfter = new TfrmRemindAfter(frmMain);
+    frmRemindIn = new TfrmRemindIn(frmMain);
+}
+
+void DestroyForms() {
+    if (frmMain) frmMain->TimerNotify->stop();
+    // Changes the database refused so far get a last chance; the user is
+    // asked before any is given up.
+    if (DM && DM->IsConnected()) {
+        while (!DM->SendPending()) {
+            const auto answer =
+                MessageBox(QStringLiteral("Не все изменения удалось сохранить в базе данных.\n\n"
+                                          "Повторить попытку? При отказе они будут потеряны."),
+                           QStringLiteral("Quillet"), QMessageBox::Retry | QMessageBox::Discard,
+                           QMessageBox::Warning);
+            if (answer != QMessageBox::Retry) break;
+        }
+    }
+    delete frmRemindIn;
+    frmRemindIn = nullptr;
+    delete frmRemindAfter;
+    frmRemindAfter = nullptr;
+    delete frmMain;  // removes the tray icon and closes the tables
+    frmMain = nullptr;
+    frmRemindAfter = nullptr;
+    frmNewTask = nullptr;  // children of the main window
+    frmAbout = nullptr;
+    frmOptions = nullptr;
+    frmBirthAdd = nullptr;
+    frmBirthAll = nullptr;
+    frmBirthLegend = nullptr;
+    delete DM;
+    DM = nullptr;
+}

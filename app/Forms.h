@@ -1,0 +1,15 @@
+// The program's windows and its data module, created once at start in a
+// fixed order and destroyed at the end.
+#pragma once
+
+#include <QIcon>
+
+// Creates, each completely before the next: the main window, the task
+// editor, the about window, the options dialog, the event editor, the
+// event list, the legend, the data module (which connects and loads the
+// tables) and the two postponing dialogs.
+void CreateForms();
+void DestroyForms();
+
+// The program's icon in all its sizes.
+QIcon ProgramIcon();

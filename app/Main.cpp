@@ -1,0 +1,419 @@
+#include "app/Main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "app/About.h"
+#include "app/ErrorReport.h"
+#include "app/Forms.h"
+#include "app/Modal.h"
+#include "app/Previnst.h"
+#include "calendar/CalendarRouts.h"
+#include "data/DataModule.h"
+#include "plan/TaskListModel.h"
+#include "platform/RunMessage.h"
+#include "remind/Scheduler.h"
+#include "settings/Options.h"
+#include "settings/Settings.h"
+
+TfrmMain* frmMain = nullptr;
+int TfrmMain::ForceTray = -1;
+
+namespace {
+
+// Rounds to the nearest integer, halves to even.
+int roundHalfEven(double v) {
+    return int(std::nearbyint(v));
+}
+
+QAction* action(QObject* parent, const char* name, const char* caption) {
+    auto* a = new QAction(QString::fromUtf8(caption), parent);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Quillet"));
+    resize(730, 537);
+    CreateActions();
+    CreatePages();
+    CreateMenus();
+
+    StatusClock = new QLabel(this);
+    StatusClock->setMinimumWidth(64);
+    StatusSecond = new QLabel(this);
+    StatusSecond->setMinimumWidth(50);
+    statusBar()->addWidget(StatusClock);
+    statusBar()->addWidget(StatusSecond);
+
+    TimerSystem = new QTimer(this);
+    TimerSystem->setInterval(250);
+    connect(TimerSystem, &QTimer::timeout, this, GUARDED(this, TimerSystemTimer));
+    TimerNotify = new QTimer(this);  // switched on by the data module
+    connect(TimerNotify, &QTimer::timeout, this, GUARDED(this, TimerNotifyTimer));
+
+    // The close request of a later start arrives here.
+    auto* receiver = new MessageReceiver(this);
+    connect(receiver, &MessageReceiver::received, this,
+            [this](quint32 m, quint32 w, quint32 l) { Guarded([&] { OnRunMessage(m, w, l); }); });
+    receiver->Listen();
+
+    // The creation steps.
+    const QIcon icon = ProgramIcon();
+    setWindowIcon(icon);
+    TrayIcon = new QSystemTrayIcon(icon, this);
+    TrayIcon->setToolTip(QStringLiteral("Quillet"));
+    connect(TrayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) { Guarded([&] { TrayIconNotify(r); }); });
+    TrayIcon->show();
+    LoadWindowPlacement();
+    TimerSystemTimer();
+    TimerSystem->start();
+    PB->setFixedSize(CalendarWidth, CalendarHeight);
+}
+
+TfrmMain::~TfrmMain() {
+    FormDestroy();
+}
+
+void TfrmMain::CreateActions() {
+    acTaskAdd = action(this, "acTaskAdd", "Новое задание...");
+    acTaskEdit = action(this, "acTaskEdit", "Редактировать задание...");
+    acTaskDelete = action(this, "acTaskDelete", "Удалить задания");
+    acTaskSelectAll = action(this, "acTaskSelectAll", "Выбрать все");
+    acClosePlanWindow = action(this, "acClosePlanWindow", "Закрыть окно");
+    acShutDown = action(this, "acShutDown", "Выход из программы");
+    acOptions = action(this, "acOptions", "Настройки...");
+    acAbout = action(this, "acAbout", "О программе...");
+    acRestorePlanWindow = action(this, "acRestorePlanWindow", "Открыть Quillet...");
+    acTaskNew = action(this, "acTaskNew", "Новое задание...");
+    acCalendarOpen = action(this, "acCalendarOpen", "Список событий за день");
+    acCalendarOpenAll = action(this, "acCalendarOpenAll", "Список всех событий");
+    acCalendarAdd = action(this, "acCalendarAdd", "Добавить событие...");
+    acCalendarLegend = action(this, "acCalendarLegend", "Легенда");
+    acCalendarOptions = action(this, "acCalendarOptions", "Настройки календаря...");
+
+    connect(acTaskAdd, &QAction::triggered, this, GUARDED(this, NewTask));
+    connect(acTaskNew, &QAction::triggered, this, GUARDED(this, NewTask));
+    connect(acTaskEdit, &QAction::triggered, this, GUARDED(this, EditTask));
+    connect(acTaskDelete, &QAction::triggered, this, GUARDED(this, DeleteTasks));
+    connect(acTaskSelectAll, &QAction::triggered, this, GUARDED(this, SelectAll));
+    connect(acClosePlanWindow, &QAction::triggered, this, GUARDED(this, ClosePlanWindow));
+    connect(acShutDown, &QAction::triggered, this, GUARDED(this, ShutDown));
+    connect(acOptions, &QAction::triggered, this, GUARDED(this, ChangeOptions));
+    connect(acAbout, &QAction::triggered, this, GUARDED(this, ShowAbout));
+    connect(acRestorePlanWindow, &QAction::triggered, this, GUARDED(this, RestorePlanWindow));
+    connect(acCalendarOptions, &QAction::triggered, this, GUARDED(this, acCalendarOptionsExecute));
+}
+
+void TfrmMain::CreateMenus() {
+    mnuPlan = menuBar()->addMenu(QStringLiteral("План"));
+    mnuPlan->addAction(acTaskAdd);
+    mnuPlan->addAction(acTaskEdit);
+    mnuPlan->addAction(acTaskDelete);
+    mnuPlan->addSeparator();
+    mnuPlan->addAction(acClosePlanWindow);
+    mnuPlan->addAction(acShutDown);
+    mnuOptions = menuBar()->addMenu(QStringLiteral("Настройки"));
+    mnuOptions->addAction(acOptions);
+    mnuHelp = menuBar()->addMenu(QStringLiteral("Справка"));
+    mnuHelp->addAction(acAbout);
+
+    popmTray = new QMenu(this);
+    popmTray->addAction(acRestorePlanWindow);
+    popmTray->setDefaultAction(acRestorePlanWindow);  // shown bold
+    popmTray->addSeparator();
+    popmTray->addAction(acTaskNew);
+    popmTray->addSeparator();
+    popmTray->addAction(acShutDown);
+
+    popmPlan = new QMenu(this);
+    popmPlan->addAction(acTaskAdd);
+    popmPlan->addAction(acTaskEdit);
+    popmPlan->addAction(acTaskDelete);
+
+    popmBirth = new QMenu(this);
+    popmBirth->addAction(acCalendarOpen);
+    popmBirth->setDefaultAction(acCalendarOpen);
+    popmBirth->addAction(acCalendarOpenAll);
+    popmBirth->addSeparator();
+    popmBirth->addAction(acCalendarAdd);
+    popmBirth->addSeparator();
+    popmBirth->addAction(acCalendarLegend);
+    popmBirth->addSeparator();
+    popmBirth->addAction(acCalendarOptions);
+}
+
+void TfrmMain::CreatePages() {
+    PageControl = new QTabWidget(this);
+    PageControl->setTabPosition(QTabWidget::East);
+    PageControl->tabBar()->setFocusPolicy(Qt::NoFocus);
+    PageControl->setFocusPolicy(Qt::NoFocus);
+    setCentralWidget(PageControl);
+
+    tshPlan = new QWidget;
+    ListView = new QTableView(tshPlan);
+    TaskList = new TaskListModel(ListView);
+    ListView->setModel(TaskList);
+    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView->setShowGrid(true);
+    ListView->setWordWrap(false);
+    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    ListView->verticalHeader()->hide();
+    ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView->verticalHeader()->setDefaultSectionSize(20);
+    ListView->horizontalHeader()->setHighlightSections(false);
+    ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ListView->setIconSize(QSize(16, 16));
+    for (int c = 0; c < TaskListModel::ColumnCount; ++c)
+        ListView->setColumnWidth(c, TaskListModel::ColumnWidths[c]);
+    // The selection stays as visible when the list has no focus.
+    QPalette pal = ListView->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    ListView->setPalette(pal);
+    ListView->installEventFilter(this);
+    ListView->viewport()->installEventFilter(this);
+    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        Guarded([&] { popmPlan->popup(ListView->viewport()->mapToGlobal(p)); });
+    });
+    auto* planLayout = new QVBoxLayout(tshPlan);
+    planLayout->setContentsMargins(0, 0, 0, 0);
+    planLayout->addWidget(ListView);
+    PageControl->addTab(tshPlan, QStringLiteral("План"));
+
+    tshNotes = new QWidget;
+    reNotes = new QTextEdit(tshNotes);
+    reNotes->setAcceptRichText(true);
+    // Notes are kept from a later version on; until then the page shows
+    // nothing that could be typed and lost.
+    reNotes->setReadOnly(true);
+    auto* notesLayout = new QVBoxLayout(tshNotes);
+    notesLayout->setContentsMargins(0, 0, 0, 0);
+    notesLayout->addWidget(reNotes);
+    PageControl->addTab(tshNotes, QStringLiteral("Заметки"));
+
+    tshBirth = new QWidget;
+    ScrollBox1 = new QScrollArea(tshBirth);
+    ScrollBox1->setBackgroundRole(QPalette::Base);
+    QPalette white = ScrollBox1->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::Window, Qt::white);
+    ScrollBox1->setPalette(white);
+    ScrollBox1->setAutoFillBackground(true);
+    auto* holder = new QWidget;
+    holder->setPalette(white);
+    holder->setAutoFillBackground(true);
+    PB = new QWidget(holder);
+    PB->move(0, 0);
+    edControlCalendarPB = new QLineEdit(holder);
+    edControlCalendarPB->setGeometry(0, 0, 0, 0);
+    holder->setFixedSize(CalendarWidth, CalendarHeight);
+    ScrollBox1->setWidget(holder);
+    auto* birthLayout = new QVBoxLayout(tshBirth);
+    birthLayout->setContentsMargins(0, 0, 0, 0);
+    birthLayout->addWidget(ScrollBox1);
+    PageControl->addTab(tshBirth, QStringLiteral("Календарь"));
+
+    PageControl->setCurrentWidget(tshPlan);
+    connect(PageControl, &QTabWidget::currentChanged, this, GUARDED(this, PageControlChange));
+}
+
+bool TfrmMain::HidesToTray() const {
+    if (ForceTray >= 0) return ForceTray == 1;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TfrmMain::ShowAtStart(bool hidden) {
+    if (hidden) {
+        // Without a notification area the program must stay reachable.
+        if (!HidesToTray()) showMinimized();
+        return;
+    }
+    if (windowState() & Qt::WindowMaximized)
+        showMaximized();
+    else
+        show();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!firstShowDone_) {
+        firstShowDone_ = true;
+        Guarded([&] { FormShow(); });
+    }
+}
+
+void TfrmMain::FormShow() {
+    CalendarYear = quint16(YearOf(Now()));
+    SelectedDate = EncodeDate(CalendarYear, 1, 1);
+    NotesLoaded = false;
+    {
+        QSignalBlocker block(PageControl);
+        PageControl->setCurrentWidget(tshPlan);
+    }
+    ListView->setFocus(Qt::OtherFocusReason);
+    ListView->viewport()->update();
+    edControlCalendarPB->setFixedWidth(0);
+    LoadTaskList(false, 0);
+}
+
+void TfrmMain::FormDestroy() {
+    if (TrayIcon) {
+        TrayIcon->hide();
+        delete TrayIcon;
+        TrayIcon = nullptr;
+    }
+    if (DM) DM->Close();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    Guarded([&] { FormClose(); });
+}
+
+void TfrmMain::FormClose() {
+    SaveWindowPlacement();
+    if (PageControl->currentWidget() == tshNotes) SaveNotes();
+    if (HidesToTray())
+        hide();
+    else if (!isMinimized())
+        showMinimized();
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    // Minimising hides the window to the tray, as closing does.
+    if ((windowState() & Qt::WindowMinimized) && HidesToTray() && isVisible())
+        QTimer::singleShot(0, this, GUARDED(this, ClosePlanWindow));
+}
+
+void TfrmMain::OnRunMessage(quint32 message, quint32 wParam, quint32) {
+    if (IsCloseRequest(message, wParam)) ShutDown();
+}
+
+void TfrmMain::TrayIconNotify(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::Context:
+            activateWindow();
+            popmTray->popup(QCursor::pos());
+            break;
+        case QSystemTrayIcon::Trigger:
+            RestorePlanWindow();
+            break;
+        default:
+            break;  // double clicks, the middle button: nothing
+    }
+}
+
+void TfrmMain::TimerSystemTimer() {
+    StatusClock->setText(u' ' + FormatLongTime(Now()));
+}
+
+void TfrmMain::TimerNotifyTimer() {
+    RunReminderCheck();
+}
+
+void TfrmMain::ShutDown() {
+    EndProgram();
+}
+
+void TfrmMain::RestorePlanWindow() {
+    // A window that was maximised when hidden comes back normal-sized.
+    showNormal();
+    activateWindow();
+    raise();
+    if (PageControl->currentWidget() == tshNotes) LoadNotes();
+}
+
+void TfrmMain::ClosePlanWindow() {
+    if (isVisible() || isMinimized()) close();
+}
+
+void TfrmMain::PageControlChange() {
+    if (!DM || !DM->IsConnected()) return;
+    if (PageControl->currentWidget() == tshNotes) {
+        LoadNotes();
+        NotesLoaded = true;
+    } else if (NotesLoaded) {
+        SaveNotes();
+        NotesLoaded = false;
+    }
+}
+
+void TfrmMain::ChangeOptions() {
+    ShowModal(frmOptions);
+}
+
+void TfrmMain::acCalendarOptionsExecute() {
+    frmOptions->PageControl->setCurrentWidget(frmOptions->tshCalendar);
+    ShowModal(frmOptions);
+}
+
+void TfrmMain::ShowAbout() {
+    ShowModal(frmAbout);
+}
+
+void TfrmMain::LoadWindowPlacement() {
+    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
+                                                          : QSize(1024, 768);
+    const WindowPlacement defaults{
+        roundHalfEven(0.15 * screen.width()), roundHalfEven(0.15 * screen.height()),
+        roundHalfEven(0.7 * screen.width()), roundHalfEven(0.7 * screen.height()), false};
+    const WindowPlacement p = ReadWindowPlacement(defaults);
+    move(p.left, p.top);
+    resize(p.width, p.height);
+    setWindowState(p.maximized ? Qt::WindowMaximized : Qt::WindowNoState);
+}
+
+void TfrmMain::SaveWindowPlacement() {
+    // The outer position and the inner size, as they are restored.
+    const bool maximized = windowState() & Qt::WindowMaximized;
+    WriteWindowPlacement(WindowPlacement{x(), y(), width(), height(), maximized});
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListView && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        Guarded([&] { ListViewKeyDown(static_cast<QKeyEvent*>(event), handled); });
+        return handled;
+    }
+    if (watched == ListView->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            Guarded([&] { ListViewDblClick(); });
+            return true;
+        }
+        // A press on the empty area keeps the selection as it is.
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* me = static_cast<QMouseEvent*>(event);
+            if (!ListView->indexAt(me->position().toPoint()).isValid()) return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::LoadNotes() {}
+void TfrmMain::SaveNotes() {}

@@ -1,0 +1,127 @@
+// The main window: menus, the three pages (plan, notes, calendar), the
+// status bar clock, the tray icon and the two timers. Closing or
+// minimising it only hides it; the program goes on in the tray.
+#pragma once
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QScrollArea;
+class QTabWidget;
+class QTableView;
+class QTextEdit;
+class QTimer;
+class TaskListModel;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TfrmMain(QWidget* parent = nullptr);  // the creation steps
+    ~TfrmMain() override;                          // FormDestroy
+
+    // ---- Controls
+    QTabWidget* PageControl = nullptr;
+    QWidget* tshPlan = nullptr;
+    QWidget* tshNotes = nullptr;
+    QWidget* tshBirth = nullptr;
+    QTableView* ListView = nullptr;
+    TaskListModel* TaskList = nullptr;  // the rows of ListView
+    QTextEdit* reNotes = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    QWidget* PB = nullptr;  // the calendar surface
+    QLineEdit* edControlCalendarPB = nullptr;
+    QLabel* StatusClock = nullptr;  // first status bar panel
+    QLabel* StatusSecond = nullptr;
+    QSystemTrayIcon* TrayIcon = nullptr;
+    QMenu* popmTray = nullptr;
+    QMenu* popmPlan = nullptr;
+    QMenu* popmBirth = nullptr;
+    QMenu* mnuPlan = nullptr;
+    QMenu* mnuOptions = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QTimer* TimerSystem = nullptr;
+    QTimer* TimerNotify = nullptr;
+
+    // ---- Commands
+    QAction* acTaskAdd = nullptr;
+    QAction* acTaskEdit = nullptr;
+    QAction* acTaskDelete = nullptr;
+    QAction* acTaskSelectAll = nullptr;
+    QAction* acClosePlanWindow = nullptr;
+    QAction* acShutDown = nullptr;
+    QAction* acOptions = nullptr;
+    QAction* acAbout = nullptr;
+    QAction* acRestorePlanWindow = nullptr;
+    QAction* acTaskNew = nullptr;
+    QAction* acCalendarOpen = nullptr;
+    QAction* acCalendarOpenAll = nullptr;
+    QAction* acCalendarAdd = nullptr;
+    QAction* acCalendarLegend = nullptr;
+    QAction* acCalendarOptions = nullptr;
+
+    bool NotesLoaded = false;
+
+    // ---- Handlers
+    void FormShow();  // the first-show steps, once per run
+    void FormDestroy();
+    void OnRunMessage(quint32 message, quint32 wParam, quint32 lParam);  // the close request
+    void TrayIconNotify(QSystemTrayIcon::ActivationReason reason);
+    void TimerSystemTimer();
+    void TimerNotifyTimer();
+    void ShutDown();
+    void RestorePlanWindow();
+    void ClosePlanWindow();
+    void PageControlChange();
+    void ChangeOptions();
+    void acCalendarOptionsExecute();
+    void ShowAbout();
+    void SaveWindowPlacement();
+    void LoadWindowPlacement();
+    // Shows the window at the start of the message loop, unless started
+    // hidden (then only the tray icon is there, or, with no tray, the
+    // window starts minimised).
+    void ShowAtStart(bool hidden);
+    // Tests decide whether a tray exists; otherwise the desktop tells.
+    static int ForceTray;  // -1 ask the desktop, 0 none, 1 present
+
+    // ---- The task plan
+    void NewTask();
+    void EditTask();
+    void DeleteTasks();
+    void SelectAll();
+    void ListViewDblClick();
+    // Rebuilds the task list from the task table.
+    void LoadTaskList(bool KeepSelection, int SelectId);
+    // ID of the first selected row of the task list, 0 when none.
+    int SelectedTaskId() const;
+
+    // ---- The notes page
+    void LoadNotes();
+    void SaveNotes();
+
+    bool FirstShowDone() const { return firstShowDone_; }
+    // Whether windows hide to the tray, or minimise where there is none.
+    bool HidesToTray() const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;  // FormClose
+    void changeEvent(QEvent* event) override;      // minimising
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreateActions();
+    void CreateMenus();
+    void CreatePages();
+    void FormClose();
+    void ListViewKeyDown(QKeyEvent* event, bool& handled);
+
+    bool firstShowDone_ = false;
+    bool restoringState_ = false;
+};
+
+extern TfrmMain* frmMain;

@@ -1,0 +1,20 @@
+#include "app/Previnst.h"
+
+#include "platform/InstanceLock.h"
+#include "platform/RunMessage.h"
+
+bool AlreadyRunning = false;
+quint16 RunMsg = 0;
+
+void ProbeSingleInstance() {
+    AlreadyRunning = InstanceLock::ProbeAlreadyRunning(QStringLiteral("ZT_Quillet"));
+    RunMsg = quint16(RegisterRunMessage(QStringLiteral("Quillet-RunMsg")));
+}
+
+void SendCloseRequest() {
+    BroadcastMessage(RunMsg, CloseCode, 0);
+}
+
+bool IsCloseRequest(quint32 message, quint32 wParam) {
+    return message == quint32(RunMsg) && wParam == CloseCode;
+}

@@ -1,0 +1,75 @@
+#include "app/RunFirst.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <chrono>
+#include <thread>
+
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "app/Modal.h"
+#include "app/Previnst.h"
+#include "app/Translations.h"
+
+namespace {
+
+QString asciiUpper(const QString& s) {
+    QString out = s;
+    for (QChar& c : out)
+        if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
+    return out;
+}
+
+// The pause in seconds after -p: an integer, anything else 0. Values whose
+// milliseconds would not fit a signed 32-bit count are taken as 0 too.
+int pauseValue(const QString& text) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 0 || n > 2147483) return 0;
+    return n;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const QStringList& args) {
+    CommandLine cl;
+    for (const QString& a : args)
+        if (asciiUpper(a) == QLatin1String("-CLOSE")) cl.CloseRequested = true;
+    for (const QString& a : args)
+        if (a == QLatin1String("-h") || a == QLatin1String("-H")) cl.StartHidden = true;
+    for (const QString& a : args) {
+        if (a.startsWith(QLatin1String("-p")) || a.startsWith(QLatin1String("-P"))) {
+            cl.PauseGiven = true;
+            cl.StartPause = pauseValue(a.mid(2));
+        }
+    }
+    return cl;
+}
+
+int RunProgram(int argc, char** argv) {
+    ProbeSingleInstance();
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine cl = ParseCommandLine(args);
+    if (cl.CloseRequested) {
+        if (AlreadyRunning) SendCloseRequest();
+        return 0;
+    }
+    if (AlreadyRunning) return 0;
+    if (cl.PauseGiven) std::this_thread::sleep_for(std::chrono::seconds(cl.StartPause));
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillet"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallRussianTranslation();
+    QApplication::setWindowIcon(ProgramIcon());
+
+    CreateForms();
+    frmMain->ShowAtStart(cl.StartHidden);
+    QApplication::exec();
+    // The loop is over; the last questions of the ending may still be asked.
+    ResetProgramEnding();
+    DestroyForms();
+    return 0;
+}

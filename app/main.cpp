@@ -1,0 +1,5 @@
+#include "app/RunFirst.h"
+
+int main(int argc, char** argv) {
+    return RunProgram(argc, argv);
+}

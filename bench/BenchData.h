@@ -1,0 +1,21 @@
+// Tables of a realistic shape for the benchmarks.
+#pragma once
+
+#include <vector>
+
+#include "data/DataModule.h"
+
+// Rows in the column order of TASK and BIRTH: a mix of done, raised,
+// pending and undated tasks around `now`, none of them due at `now`; events
+// spread over the year, all announced or outside their lead time.
+std::vector<std::vector<Value>> BenchTaskRows(int count, TDateTime now);
+std::vector<std::vector<Value>> BenchBirthRows(int count, TDateTime now);
+std::vector<FieldDef> BenchTaskFields();
+std::vector<FieldDef> BenchBirthFields();
+
+// Appends the rows to the tables of `dm`, as new rows to be sent.
+void AppendBenchRows(TMemTable& table, const std::vector<std::vector<Value>>& rows);
+
+// A data module connected to a database of its own whose task and event
+// tables are then filled in memory only, as after loading.
+void LoadBenchTablesInMemory(TDM& dm, int tasks, int events, TDateTime now);

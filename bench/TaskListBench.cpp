@@ -1,0 +1,34 @@
+// Rebuilding the task list: the whole table walked, every row's texts made.
+#include <benchmark/benchmark.h>
+
+#include "app/Main.h"
+#include "bench/BenchData.h"
+#include "plan/TaskListModel.h"
+
+namespace {
+
+void BM_LoadTaskList(benchmark::State& state) {
+    const TDateTime now = EncodeDateTime(2026, 12, 8, 14, 0, 0, 0);
+    Clock::Freeze(now);
+    TDM dm;
+    DM = &dm;
+    LoadBenchTablesInMemory(dm, int(state.range(0)), 0, now);
+    TfrmMain window;
+    frmMain = &window;
+    for (auto _ : state) {
+        window.LoadTaskList(true, 100000 + int(state.range(0)) / 2);
+        benchmark::DoNotOptimize(window.TaskList->rowCount());
+    }
+    state.SetComplexityN(state.range(0));
+    frmMain = nullptr;
+    DM = nullptr;
+    Clock::Reset();
+}
+BENCHMARK(BM_LoadTaskList)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+}  // namespace

@@ -1,0 +1,156 @@
+#include "plan/NewTask.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTimeEdit>
+
+#include "app/ErrorReport.h"
+#include "app/WindowPlace.h"
+
+TfrmNewTask* frmNewTask = nullptr;
+
+TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Новое задание"));
+    setFixedSize(346, 409);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    // Title and category.
+    auto* top = new QGroupBox(this);
+    top->setGeometry(8, 4, 330, 112);
+    auto* l1 = new QLabel(QStringLiteral("Задание"), top);
+    l1->setGeometry(10, 10, 300, 18);
+    edCaption = new QLineEdit(top);
+    edCaption->setGeometry(10, 28, 310, 24);
+    auto* l2 = new QLabel(QStringLiteral("Категория"), top);
+    l2->setGeometry(10, 58, 300, 18);
+    edCategory = new QLineEdit(top);
+    edCategory->setGeometry(10, 76, 310, 24);
+    l1->setBuddy(edCaption);
+    l2->setBuddy(edCategory);
+
+    // The reminder.
+    auto* mid = new QGroupBox(this);
+    mid->setGeometry(8, 120, 330, 100);
+    chbNeedAlert = new QCheckBox(QStringLiteral("Напоминить"), mid);
+    chbNeedAlert->setGeometry(10, 10, 200, 22);
+    lbDate = new QLabel(QStringLiteral("Дата"), mid);
+    lbDate->setGeometry(10, 38, 120, 18);
+    dtpDate = new QDateEdit(mid);
+    dtpDate->setGeometry(10, 56, 130, 26);
+    dtpDate->setDisplayFormat(ShortDateFormat());
+    dtpDate->setCalendarPopup(true);
+    dtpDate->setMinimumDate(QDate(1753, 1, 1));
+    lbTime = new QLabel(QStringLiteral("Время"), mid);
+    lbTime->setGeometry(150, 38, 110, 18);
+    dtpTime = new QTimeEdit(mid);
+    dtpTime->setGeometry(150, 56, 110, 26);
+    dtpTime->setDisplayFormat(LongTimeFormat());
+    lbDate->setBuddy(dtpDate);
+    lbTime->setBuddy(dtpTime);
+    auto* picture = new QLabel(mid);
+    picture->setPixmap(AssetPicture(QStringLiteral(":/task_32.png")));
+    picture->setGeometry(284, 12, 32, 32);
+
+    // Details and the done mark.
+    auto* bottom = new QGroupBox(this);
+    bottom->setGeometry(8, 224, 330, 140);
+    auto* l3 = new QLabel(QStringLiteral("Подробности"), bottom);
+    l3->setGeometry(10, 8, 300, 18);
+    mmDetails = new QPlainTextEdit(bottom);
+    mmDetails->setGeometry(10, 26, 310, 80);
+    mmDetails->setTabChangesFocus(true);
+    l3->setBuddy(mmDetails);
+    chbExecuted = new QCheckBox(QStringLiteral("Выполнено"), bottom);
+    chbExecuted->setGeometry(10, 110, 200, 22);
+
+    btnOk = new QPushButton(QStringLiteral("Ok"), this);
+    btnOk->setGeometry(176, 374, 75, 27);
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
+    btnCancel->setGeometry(262, 374, 75, 27);
+
+    setTabOrder(edCaption, edCategory);
+    setTabOrder(edCategory, chbNeedAlert);
+    setTabOrder(chbNeedAlert, dtpDate);
+    setTabOrder(dtpDate, dtpTime);
+    setTabOrder(dtpTime, mmDetails);
+    setTabOrder(mmDetails, chbExecuted);
+    setTabOrder(chbExecuted, btnOk);
+    setTabOrder(btnOk, btnCancel);
+
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(chbNeedAlert, &QCheckBox::toggled, this,
+            [this] { Guarded([&] { chbNeedAlertClick(); }); });
+    connect(mmDetails, &QPlainTextEdit::textChanged, this, [this] {
+        // The column holds so many characters; more could not be stored.
+        if (detailsLimit_ <= 0) return;
+        const QString text = mmDetails->toPlainText();
+        const qsizetype stored = text.size() + text.count(u'\n');  // CR LF per line break
+        if (stored <= detailsLimit_) return;
+        QString cut = text;
+        while (!cut.isEmpty() && cut.size() + cut.count(u'\n') > detailsLimit_)
+            cut.chop(1);
+        QSignalBlocker block(mmDetails);
+        mmDetails->setPlainText(cut);
+        mmDetails->moveCursor(QTextCursor::End);
+    });
+}
+
+void TfrmNewTask::setVisible(bool visible) {
+    if (visible && !isVisible()) CentreOnScreen(this);
+    QDialog::setVisible(visible);
+}
+
+void TfrmNewTask::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Guarded([&] { FormShow(); });
+}
+
+void TfrmNewTask::FormShow() {
+    edCaption->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmNewTask::chbNeedAlertClick() {
+    const bool on = chbNeedAlert->isChecked();
+    lbDate->setVisible(on);
+    dtpDate->setVisible(on);
+    lbTime->setVisible(on);
+    dtpTime->setVisible(on);
+}
+
+TDateTime TfrmNewTask::PickedMoment() const {
+    const QTime t = dtpTime->time();
+    return FromQDateTime(dtpDate->date(), QTime(t.hour(), t.minute(), t.second(), 0));
+}
+
+void TfrmNewTask::SetPickedMoment(TDateTime moment) {
+    dtpDate->setDate(ToQDate(moment));
+    dtpTime->setTime(ToQTime(moment));
+}
+
+QString TfrmNewTask::DetailsText() const {
+    QString text = mmDetails->toPlainText();
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return text;
+}
+
+void TfrmNewTask::SetDetailsText(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(u'\r', u'\n');
+    mmDetails->setPlainText(t);
+}
+
+void TfrmNewTask::SetTextLimits(int caption, int category, int details) {
+    if (caption > 0) edCaption->setMaxLength(caption);
+    if (category > 0) edCategory->setMaxLength(category);
+    detailsLimit_ = details;
+}

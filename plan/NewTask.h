@@ -1,0 +1,56 @@
+// The task editor: one dialog for the whole run, prepared by the command
+// that opens it (new task or edited task).
+#pragma once
+
+#include <QDialog>
+
+#include "app/Global.h"
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimeEdit;
+
+class TfrmNewTask : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TfrmNewTask(QWidget* parent = nullptr);
+
+    QLineEdit* edCaption = nullptr;
+    QLineEdit* edCategory = nullptr;
+    QCheckBox* chbNeedAlert = nullptr;
+    QLabel* lbDate = nullptr;
+    QDateEdit* dtpDate = nullptr;
+    QLabel* lbTime = nullptr;
+    QTimeEdit* dtpTime = nullptr;
+    QPlainTextEdit* mmDetails = nullptr;
+    QCheckBox* chbExecuted = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+    void FormShow();           // focus into the title
+    void chbNeedAlertClick();  // date and time shown only with a reminder
+
+    // The pickers' moment: their date with the time's hours, minutes and
+    // seconds, 0 milliseconds.
+    TDateTime PickedMoment() const;
+    void SetPickedMoment(TDateTime moment);
+    // The details as stored: lines joined by CR LF.
+    QString DetailsText() const;
+    void SetDetailsText(const QString& text);
+    // Longest texts the columns take; the boxes accept no more.
+    void SetTextLimits(int caption, int category, int details);
+
+    void setVisible(bool visible) override;  // centred on the screen at each showing
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    int detailsLimit_ = 0;
+};
+
+extern TfrmNewTask* frmNewTask;

@@ -1,0 +1,190 @@
+// The task commands of the main window: new, edit, delete, select all,
+// the list's keys and double click, and the rebuild of the list.
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTimeEdit>
+
+#include "app/Main.h"
+#include "app/Modal.h"
+#include "data/DataModule.h"
+#include "plan/NewTask.h"
+#include "plan/TaskList.h"
+
+namespace {
+
+// The columns written when the editor closes with OK, in their order.
+void writeEditor(TMemTable& t) {
+    const TfrmNewTask& e = *frmNewTask;
+    const bool alert = e.chbNeedAlert->isChecked();
+    t.FieldByName(QStringLiteral("NEEDALERT")).SetBoolean(alert);
+    // A task without a reminder has no date at all.
+    t.FieldByName(QStringLiteral("DATETIME")).SetDateTime(alert ? e.PickedMoment() : 0);
+    t.FieldByName(QStringLiteral("CAPTION")).SetString(e.edCaption->text());
+    t.FieldByName(QStringLiteral("CATEGORY")).SetString(e.edCategory->text());
+    t.FieldByName(QStringLiteral("DETAILS")).SetString(e.DetailsText());
+    t.FieldByName(QStringLiteral("EXECUTED")).SetBoolean(e.chbExecuted->isChecked());
+    t.FieldByName(QStringLiteral("NOTIFIED")).SetBoolean(false);
+}
+
+void limitEditor(TMemTable& t) {
+    auto size = [&](const char* name) {
+        const int i = t.FieldIndex(QLatin1String(name));
+        return i < 0 ? 0 : t.Fields()[size_t(i)].size;
+    };
+    if (t.Active()) frmNewTask->SetTextLimits(size("CAPTION"), size("CATEGORY"), size("DETAILS"));
+}
+
+}  // namespace
+
+int TfrmMain::SelectedTaskId() const {
+    const QModelIndexList rows = ListView->selectionModel()->selectedRows();
+    int first = -1;
+    for (const QModelIndex& i : rows)
+        if (first < 0 || i.row() < first) first = i.row();
+    return first < 0 ? 0 : TaskList->IdAt(first);
+}
+
+void TfrmMain::LoadTaskList(bool KeepSelection, int SelectId) {
+    if (!DM || !DM->IsConnected()) return;
+    int position = 0;
+    std::vector<TaskRow> rows = BuildTaskRows(DM->cdsTask, SelectId, position);
+    TaskList->Reset(std::move(rows));
+    QItemSelectionModel* sel = ListView->selectionModel();
+    sel->clearSelection();
+    if (KeepSelection && TaskList->rowCount() > 0) {
+        const QModelIndex index = TaskList->index(position, 0);
+        sel->setCurrentIndex(index,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ListView->scrollTo(index);
+    }
+}
+
+void TfrmMain::NewTask() {
+    // A second start of the command (say from the tray) while the editor
+    // is open only brings it forward.
+    if (frmNewTask->isVisible()) {
+        frmNewTask->raise();
+        frmNewTask->activateWindow();
+        return;
+    }
+    TfrmNewTask& e = *frmNewTask;
+    limitEditor(DM->cdsTask);
+    e.setWindowTitle(QStringLiteral("Новое задание"));
+    e.chbNeedAlert->setChecked(true);
+    e.chbNeedAlertClick();
+    const TimeParts now = DecodeTime(Now());
+    e.dtpDate->setDate(ToQDate(Today()));
+    e.dtpTime->setTime(QTime(now.hour, now.minute, 0));
+    e.edCaption->clear();
+    e.edCategory->clear();
+    e.mmDetails->clear();
+    e.chbExecuted->setChecked(false);
+    if (ShowModal(&e) != QDialog::Accepted) return;
+
+    // The number and the row only now: ticks may have moved the table's
+    // current row while the editor was open.
+    const int id = DM->NewTaskId();
+    TMemTable& t = DM->cdsTask;
+    t.Append();
+    t.FieldByName(QStringLiteral("ID")).SetInteger(id);
+    t.FieldByName(QStringLiteral("USER_ID")).SetInteger(CurrentUserId);
+    writeEditor(t);
+    t.Post();
+    DM->ApplyTable(t);
+    LoadTaskList(true, id);
+}
+
+void TfrmMain::EditTask() {
+    const int id = SelectedTaskId();
+    if (id == 0) return;
+    TMemTable& t = DM->cdsTask;
+    if (!t.Locate(id)) return;
+    TfrmNewTask& e = *frmNewTask;
+    limitEditor(t);
+    e.setWindowTitle(QStringLiteral("Редактировать задание"));
+    e.chbNeedAlert->setChecked(t.FieldByName(QStringLiteral("NEEDALERT")).AsBoolean());
+    e.chbNeedAlertClick();
+    e.SetPickedMoment(t.FieldByName(QStringLiteral("DATETIME")).AsDateTime());
+    e.edCaption->setText(t.FieldByName(QStringLiteral("CAPTION")).AsString());
+    e.edCategory->setText(t.FieldByName(QStringLiteral("CATEGORY")).AsString());
+    e.SetDetailsText(t.FieldByName(QStringLiteral("DETAILS")).AsString());
+    e.chbExecuted->setChecked(t.FieldByName(QStringLiteral("EXECUTED")).AsBoolean());
+    if (ShowModal(&e) != QDialog::Accepted) return;
+
+    // Only the ID was kept across the dialog: find the row again.
+    if (!t.Locate(id)) return;
+    t.Edit();
+    writeEditor(t);
+    t.Post();
+    DM->ApplyTable(t);
+    LoadTaskList(true, id);
+}
+
+void TfrmMain::DeleteTasks() {
+    const QModelIndexList selected = ListView->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return;
+    // The chosen rows are taken before the question: a reminder that comes
+    // while it is asked rebuilds the list and its selection.
+    std::vector<int> rows;
+    for (const QModelIndex& i : selected)
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    const int firstPosition = rows.front();
+    std::vector<int> ids;
+    for (int r : rows)
+        ids.push_back(TaskList->IdAt(r));
+
+    if (MessageBox(QStringLiteral("Удалить выделенные задания?"), QStringLiteral("Удаление"),
+                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    TMemTable& t = DM->cdsTask;
+    for (int id : ids)
+        if (t.Locate(id)) t.Delete();
+    DM->ApplyTable(t);
+    LoadTaskList(false, 0);
+    const int count = TaskList->rowCount();
+    if (count > 0) {
+        const QModelIndex index = TaskList->index(std::min(firstPosition, count - 1), 0);
+        ListView->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ListView->scrollTo(index);
+    }
+}
+
+void TfrmMain::SelectAll() {
+    ListView->selectAll();
+}
+
+void TfrmMain::ListViewDblClick() {
+    if (ListView->selectionModel()->hasSelection())
+        EditTask();
+    else
+        NewTask();
+}
+
+void TfrmMain::ListViewKeyDown(QKeyEvent* event, bool& handled) {
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    handled = true;
+    if (event->key() == Qt::Key_Insert && mods == Qt::NoModifier)
+        NewTask();
+    else if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier)
+        DeleteTasks();
+    else if (event->key() == Qt::Key_F2 && mods == Qt::NoModifier)
+        EditTask();
+    else if (event->key() == Qt::Key_A && mods == Qt::ControlModifier)
+        SelectAll();
+    else if ((event->key() == Qt::Key_A && (mods & Qt::ControlModifier)) ||
+             event->key() == Qt::Key_Insert || event->key() == Qt::Key_Delete ||
+             event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return ||
+             event->key() == Qt::Key_Enter)
+        ;  // with other modifiers, and Enter, these keys mean nothing here
+    else
+        handled = false;
+}

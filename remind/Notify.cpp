@@ -1,0 +1,230 @@
+#include "remind/Notify.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QTimeEdit>
+
+#include "app/ErrorReport.h"
+#include "app/Modal.h"
+#include "app/WindowPlace.h"
+#include "remind/RemindAfter.h"
+#include "remind/RemindIn.h"
+
+QString AlarmSoundPath() {
+    return ExeDir() + QStringLiteral("notify.wav");
+}
+
+QString OpenAlarmSound(SoundPlayer& player) {
+    try {
+        player.Open(AlarmSoundPath());
+        return {};
+    } catch (...) {
+        return CurrentErrorText();
+    }
+}
+
+bool PlayAlarmSound(SoundPlayer& player, QString& openError, QString* error) {
+    // Closed after an earlier alarm, or the file could not be read when the
+    // window was made: try the file once more.
+    if (!player.IsOpen()) openError = OpenAlarmSound(player);
+    QString failure = openError;
+    if (failure.isEmpty()) {
+        try {
+            player.Play();
+        } catch (...) {
+            failure = CurrentErrorText();
+        }
+    }
+    player.Close();
+    if (error) *error = failure;
+    return failure.isEmpty();
+}
+
+namespace {
+
+constexpr qint64 MsPerMinute = 60 * 1000;
+constexpr qint64 MsPerHour = 60 * MsPerMinute;
+constexpr qint64 MsPerDay = 24 * MsPerHour;
+
+// `moment` moved by `ms` milliseconds, exact to the millisecond.
+TDateTime AddMs(TDateTime moment, qint64 ms) {
+    qint64 days, msOfDay;
+    SplitDateTime(moment, days, msOfDay);
+    const qint64 total = days * MsPerDay + msOfDay + ms;
+    return JoinDateTime(total / MsPerDay, total % MsPerDay);
+}
+
+// The button keeps its width; its caption gets a smaller font when the
+// system font is too wide for it.
+void FitCaption(QPushButton* button) {
+    QFont font = button->font();
+    while (button->sizeHint().width() > button->width() && font.pointSizeF() > 6) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        button->setFont(font);
+    }
+}
+
+// Tomorrow (from `moment`) at `hour` o'clock.
+TDateTime TomorrowAt(TDateTime moment, int hour) {
+    qint64 days, msOfDay;
+    SplitDateTime(moment, days, msOfDay);
+    return JoinDateTime(days + 1, hour * MsPerHour);
+}
+
+}  // namespace
+
+TfrmNotify::TfrmNotify(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Напоминание (план)"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(341, 277);
+
+    Image1 = new QLabel(this);
+    Image1->setGeometry(8, 8, 48, 48);
+    Image1->setPixmap(AssetPicture(QStringLiteral(":/notify_48.png")));
+
+    Memo = new QPlainTextEdit(this);
+    Memo->setGeometry(8, 64, 321, 161);
+    Memo->setReadOnly(true);
+    QPalette memoPalette = Memo->palette();
+    memoPalette.setColor(QPalette::Base, palette().color(QPalette::Button));
+    Memo->setPalette(memoPalette);
+
+    chbExecuted = new QCheckBox(QStringLiteral("Выполнено"), this);
+    chbExecuted->setGeometry(8, 248, 117, 20);
+
+    // Neither button is the default nor the cancel button: Enter presses
+    // the focused one (auto-default), Esc does nothing.
+    btnLater = new QPushButton(QStringLiteral("Напомнить познее"), this);
+    btnLater->setGeometry(133, 245, 115, 25);
+    btnLater->setAutoDefault(true);
+    FitCaption(btnLater);
+    btnOk = new QPushButton(QStringLiteral("Ok"), this);
+    btnOk->setGeometry(256, 245, 75, 25);
+    btnOk->setAutoDefault(true);
+
+    popmLater = new QMenu(this);
+    N5m = popmLater->addAction(QStringLiteral("Через 5 минут"));
+    N15m = popmLater->addAction(QStringLiteral("Через 15 минут"));
+    N30m = popmLater->addAction(QStringLiteral("Через 30 минут"));
+    N1h = popmLater->addAction(QStringLiteral("Через 1 час"));
+    N2h = popmLater->addAction(QStringLiteral("Через 2 часа"));
+    popmLater->addSeparator();
+    N1d = popmLater->addAction(QStringLiteral("Через день"));
+    N2d = popmLater->addAction(QStringLiteral("Через 2 дня"));
+    N5d = popmLater->addAction(QStringLiteral("Через 5 дней"));
+    NtimeAfter = popmLater->addAction(QStringLiteral("Напомнить через ..."));
+    popmLater->addSeparator();
+    Nt8 = popmLater->addAction(QStringLiteral("Завтра в 8.00"));
+    Nt12 = popmLater->addAction(QStringLiteral("Завтра в 12.00"));
+    NtimeIn = popmLater->addAction(QStringLiteral("Напомнить в ..."));
+
+    connect(btnOk, &QPushButton::clicked, this, GUARDED(this, btnOkClick));
+    connect(btnLater, &QPushButton::clicked, this, GUARDED(this, btnLaterClick));
+    connect(popmLater, &QMenu::triggered, this,
+            [this](QAction* item) { Guarded([&] { Nt12Click(item); }); });
+
+    // A missing or broken chime must not cost the reminder: the error is
+    // kept for PlayAlarm to report.
+    soundError_ = OpenAlarmSound(MPA);
+}
+
+TfrmNotify::~TfrmNotify() = default;
+
+bool TfrmNotify::PlayAlarm(QString* error) {
+    return PlayAlarmSound(MPA, soundError_, error);
+}
+
+void TfrmNotify::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) Guarded([&] { FormShow(); });
+}
+
+void TfrmNotify::keyPressEvent(QKeyEvent* event) {
+    Guarded([&] {
+        switch (event->key()) {
+            case Qt::Key_Escape:
+            case Qt::Key_Enter:
+            case Qt::Key_Return:
+                // A focused button takes Enter itself; elsewhere it, and Esc
+                // anywhere, does nothing.
+                event->accept();
+                break;
+            default:
+                QDialog::keyPressEvent(event);
+        }
+    });
+}
+
+void TfrmNotify::FormShow() {
+    btnLater->setFocus();
+    Postponed = false;
+}
+
+void TfrmNotify::CloseWithOutcome() {
+    done(chbExecuted->isChecked() ? mrYes : mrOk);
+}
+
+void TfrmNotify::btnOkClick() {
+    CloseWithOutcome();
+}
+
+void TfrmNotify::btnLaterClick() {
+    popmLater->popup(btnLater->mapToGlobal(QPoint(0, btnLater->height())));
+}
+
+void TfrmNotify::Nt12Click(QAction* item) {
+    Postponed = true;
+    const TDateTime now = Now();
+    if (item == N5m) {
+        PostponeTo = AddMs(now, 5 * MsPerMinute);
+    } else if (item == N15m) {
+        PostponeTo = AddMs(now, 15 * MsPerMinute);
+    } else if (item == N30m) {
+        PostponeTo = AddMs(now, 30 * MsPerMinute);
+    } else if (item == N1h) {
+        PostponeTo = AddMs(now, MsPerHour);
+    } else if (item == N2h) {
+        PostponeTo = AddMs(now, 2 * MsPerHour);
+    } else if (item == N1d) {
+        PostponeTo = AddMs(now, MsPerDay);
+    } else if (item == N2d) {
+        PostponeTo = AddMs(now, 2 * MsPerDay);
+    } else if (item == N5d) {
+        PostponeTo = AddMs(now, 5 * MsPerDay);
+    } else if (item == Nt8) {
+        PostponeTo = TomorrowAt(now, 8);
+    } else if (item == Nt12) {
+        PostponeTo = TomorrowAt(now, 12);
+    } else if (item == NtimeAfter) {
+        if (ShowModal(frmRemindAfter) != QDialog::Accepted) {
+            Postponed = false;
+            return;
+        }
+        const qint64 days = frmRemindAfter->Edit1->value();
+        const qint64 hours = frmRemindAfter->Edit2->value();
+        const qint64 minutes = frmRemindAfter->Edit3->value();
+        PostponeTo = AddMs(Now(), days * MsPerDay + hours * MsPerHour + minutes * MsPerMinute);
+    } else if (item == NtimeIn) {
+        if (ShowModal(frmRemindIn) != QDialog::Accepted) {
+            Postponed = false;
+            return;
+        }
+        const QTime t = frmRemindIn->dtpTime->time();
+        PostponeTo =
+            FromQDateTime(frmRemindIn->dtpDate->date(), QTime(t.hour(), t.minute(), t.second()));
+    } else {
+        Postponed = false;
+        return;
+    }
+    CloseWithOutcome();
+}

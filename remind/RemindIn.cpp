@@ -1,0 +1,65 @@
+#include "remind/RemindIn.h"
+
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimeEdit>
+
+#include "app/ErrorReport.h"
+#include "app/Global.h"
+#include "app/WindowPlace.h"
+
+TfrmRemindIn* frmRemindIn = nullptr;
+
+TfrmRemindIn::TfrmRemindIn(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Напомнить в"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(305, 134);
+
+    Label1 = new QLabel(QStringLiteral("Дата"), this);
+    Label1->setGeometry(16, 12, 129, 16);
+    dtpDate = new QDateEdit(this);
+    dtpDate->setGeometry(16, 30, 129, 24);
+    dtpDate->setLocale(FormatLocale());
+    dtpDate->setDisplayFormat(ShortDateFormat());
+    dtpDate->setCalendarPopup(true);
+    Label1->setBuddy(dtpDate);
+
+    Label2 = new QLabel(QStringLiteral("Время"), this);
+    Label2->setGeometry(160, 12, 129, 16);
+    dtpTime = new QTimeEdit(this);
+    dtpTime->setGeometry(160, 30, 129, 24);
+    dtpTime->setLocale(FormatLocale());
+    dtpTime->setDisplayFormat(LongTimeFormat());
+    Label2->setBuddy(dtpTime);
+
+    btnOk = new QPushButton(QStringLiteral("Ok"), this);
+    btnOk->setGeometry(139, 101, 75, 25);
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
+    btnCancel->setGeometry(222, 101, 75, 25);
+
+    // Esc rejects the dialog as "Отмена" does.
+    connect(btnOk, &QPushButton::clicked, this, [this] { Guarded([&] { accept(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([&] { reject(); }); });
+}
+
+void TfrmRemindIn::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;
+    Guarded([&] {
+        CentreOnScreen(this);
+        FormShow();
+    });
+}
+
+void TfrmRemindIn::FormShow() {
+    const TDateTime now = Now();
+    dtpDate->setDate(ToQDate(now));
+    dtpTime->setTime(ToQTime(now));
+    dtpDate->setFocus();
+}

@@ -1,0 +1,3 @@
+#include "remind/Scheduler.h"
+
+void RunReminderCheck() {}

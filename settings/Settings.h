@@ -1,0 +1,58 @@
+// The settings file beside the program and the settings the program keeps
+// in memory while it runs.
+//
+// The file (quillet.ini for the program "quillet") holds:
+//   [MainWindow] Left, Top, Width, Height, Maximized
+//   [Common]     CheckPeriodIndex (1), Startup (1), Debug (0, set by hand only)
+//   [Calendar]   NotifyDays (1), NotifyTime (10:00:00), CurYear (this year)
+//   [Export]     ExportMade (0)
+// Every read and write opens and closes the file.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include "app/Global.h"
+
+class QTimer;
+
+// The running program's full path with its extension replaced by ".ini"
+// (appended when it has none).
+QString SettingsFilePath();
+
+// ---- In-memory settings
+extern int CheckPeriodMs;  // period of the reminder timer; 0 until first loaded
+extern bool StartupEnabled;
+extern int NotifyDays;
+extern TDateTime NotifyTime;  // time of day only
+extern bool DebugMode;
+extern quint16 CurYear;
+extern bool ExportMade;
+
+// Reminder timer period of a "Период проверки" list entry; -1 for no entry.
+int PeriodMsOfIndex(int index);
+
+// CurYear from [Calendar] CurYear, the clock's year when missing or no year.
+void ReadCurYear();
+void WriteCurYear();
+// ExportMade from [Export] ExportMade, false when missing.
+void ReadExportMade();
+void WriteExportMade();
+
+struct WindowPlacement {
+    int left, top, width, height;
+    bool maximized;
+};
+
+// [MainWindow] Left, Top, Width, Height, each with the given default, and
+// Maximized (false when missing).
+WindowPlacement ReadWindowPlacement(const WindowPlacement& defaults);
+void WriteWindowPlacement(const WindowPlacement& p);
+
+// Gives the reminder timer a new period at once. A changed period restarts
+// the count from now, an unchanged one leaves the running count alone; a
+// period <= 0 stops the timer. A stopped timer only takes the new period.
+void SetTimerPeriod(QTimer* timer, int ms);
+
+// The in-memory settings back to their values at program start.
+void ResetSettingsForTests();
