@@ -68,7 +68,19 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     TimerSystem->setInterval(250);
     connect(TimerSystem, &QTimer::timeout, this, GUARDED(this, TimerSystemTimer));
     TimerNotify = new QTimer(this);  // switched on by the data module
-    connect(TimerNotify, &QTimer::timeout, this, GUARDED(this, TimerNotifyTimer));
+    connect(TimerNotify, &QTimer::timeout, this, [this] {
+        // While an error of an earlier tick is on the screen, ticks wait:
+        // an error that repeats must not pile up boxes ten times a second.
+        static bool reporting = false;
+        if (reporting) return;
+        try {
+            TimerNotifyTimer();
+        } catch (...) {
+            reporting = true;
+            ShowErrorReport(CurrentErrorText());
+            reporting = false;
+        }
+    });
 
     // The close request of a later start arrives here.
     auto* receiver = new MessageReceiver(this);

@@ -2,13 +2,15 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
-void CentreOnScreen(QWidget* w) {
-    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    // Before the first showing the frame is not known yet; the frame of
-    // another window of the program is the best guess of it.
+namespace {
+
+// The frame's share of the outer size. Before the first showing the frame
+// is not known yet; the frame of another window of the program is the
+// best guess of it.
+QSize frameExtra(QWidget* w) {
     QSize frame = w->frameGeometry().size() - w->size();
     if (frame.isNull()) {
         for (const QWidget* other : QApplication::topLevelWidgets()) {
@@ -20,10 +22,36 @@ void CentreOnScreen(QWidget* w) {
             }
         }
     }
+    return frame;
+}
+
+void centre(QWidget* w, QScreen* screen, int offset) {
+    if (!screen) return;
     const QRect area = screen->geometry();
-    const QSize size = w->size() + frame;
-    w->move(area.x() + (area.width() - size.width()) / 2,
-            area.y() + (area.height() - size.height()) / 2);
+    const QSize size = w->size() + frameExtra(w);
+    w->move(area.x() + (area.width() - size.width()) / 2 + offset,
+            area.y() + (area.height() - size.height()) / 2 + offset);
+}
+
+// Before its first showing a window's frame is only guessed, and while the
+// program sits in the tray there is no other window to guess from; once
+// the window is up it is placed again with its own frame.
+void place(QWidget* w, bool ownScreen, int offset) {
+    auto screen = [w, ownScreen] {
+        return ownScreen && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    };
+    centre(w, screen(), offset);
+    QTimer::singleShot(0, w, [w, screen, offset] { centre(w, screen(), offset); });
+}
+
+}  // namespace
+
+void CentreOnScreen(QWidget* w) {
+    place(w, true, 0);
+}
+
+void PlaceAtCentre(QWidget* w, int offset) {
+    place(w, false, offset);
 }
 
 void InitAssets() {

@@ -8,6 +8,9 @@ class QWidget;
 
 // Moves `window` (frame included) to the middle of its screen.
 void CentreOnScreen(QWidget* window);
+// Moves `window` so that its frame stands at the centre of the primary
+// screen, plus `offset` pixels right and down.
+void PlaceAtCentre(QWidget* window, int offset);
 
 // The pictures are resources of a static library: nothing refers to them,
 // so the linker leaves them out unless they are registered once.

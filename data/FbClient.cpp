@@ -121,16 +121,44 @@ struct FbConnection::Transaction::Impl {
     ITransaction* tra = nullptr;
 };
 
+// What the rows of a message look like, read once from its metadata: each
+// call into the client library costs more than the reading of a value.
+struct MessageColumn {
+    unsigned type, subType, length, charset, offset, nullOffset;
+    int scale;
+    const char* field;
+    const char* alias;
+};
+
+std::vector<MessageColumn> describe(Status& st, IMessageMetadata* meta) {
+    std::vector<MessageColumn> cols(meta->getCount(&st));
+    for (unsigned i = 0; i < cols.size(); ++i) {
+        MessageColumn& c = cols[i];
+        c.type = meta->getType(&st, i) & ~1u;
+        c.subType = unsigned(meta->getSubType(&st, i));
+        c.length = meta->getLength(&st, i);
+        c.charset = meta->getCharSet(&st, i);
+        c.offset = meta->getOffset(&st, i);
+        c.nullOffset = meta->getNullOffset(&st, i);
+        c.scale = meta->getScale(&st, i);
+        c.field = meta->getField(&st, i);
+        c.alias = meta->getAlias(&st, i);
+    }
+    return cols;
+}
+
 struct FbConnection::Statement::Impl {
     IAttachment* att = nullptr;
     ITransaction* tra = nullptr;
     IStatement* stmt = nullptr;
     IMessageMetadata* inMeta = nullptr;
     IMessageMetadata* outMeta = nullptr;
+    std::vector<MessageColumn> in, out;
+    unsigned inLength = 0, outLength = 0;
 
     std::vector<unsigned char> bindInput(Status& st, const std::vector<Value>& params);
     std::vector<Value> readRow(Status& st, const unsigned char* buf);
-    std::vector<FieldDef> fields(Status& st);
+    std::vector<FieldDef> fields();
     QByteArray readBlob(Status& st, ISC_QUAD id);
     ISC_QUAD writeBlob(Status& st, const QByteArray& data);
 };
@@ -275,6 +303,10 @@ std::unique_ptr<FbConnection::Statement> FbConnection::Prepare(Transaction& tr,
                                          IStatement::PREPARE_PREFETCH_METADATA);
         impl->inMeta = impl->stmt->getInputMetadata(&st);
         impl->outMeta = impl->stmt->getOutputMetadata(&st);
+        impl->in = describe(st, impl->inMeta);
+        impl->out = describe(st, impl->outMeta);
+        impl->inLength = impl->inMeta->getMessageLength(&st);
+        impl->outLength = impl->outMeta->getMessageLength(&st);
         return std::unique_ptr<Statement>(new Statement(std::move(impl)));
     } catch (const FbException& e) {
         raise(e);
@@ -325,21 +357,22 @@ QByteArray FbConnection::Statement::Impl::readBlob(Status& st, ISC_QUAD id) {
 
 std::vector<unsigned char> FbConnection::Statement::Impl::bindInput(
     Status& st, const std::vector<Value>& params) {
-    const unsigned count = inMeta->getCount(&st);
+    const unsigned count = unsigned(in.size());
     if (params.size() != count)
         throw FbError(
             QStringLiteral("Ожидалось параметров: %1, передано: %2").arg(count).arg(params.size()),
             0);
-    std::vector<unsigned char> buf(inMeta->getMessageLength(&st));
+    std::vector<unsigned char> buf(inLength);
     unsigned char* b = buf.data();
     for (unsigned i = 0; i < count; ++i) {
         const Value& v = params[i];
-        unsigned char* p = b + inMeta->getOffset(&st, i);
-        store<ISC_SHORT>(b + inMeta->getNullOffset(&st, i), v.isNull() ? -1 : 0);
+        const MessageColumn& col = in[i];
+        unsigned char* p = b + col.offset;
+        store<ISC_SHORT>(b + col.nullOffset, v.isNull() ? -1 : 0);
         if (v.isNull()) continue;
-        const unsigned type = inMeta->getType(&st, i) & ~1u;
-        const unsigned length = inMeta->getLength(&st, i);
-        const int scale = inMeta->getScale(&st, i);
+        const unsigned type = col.type;
+        const unsigned length = col.length;
+        const int scale = col.scale;
         switch (type) {
             case SQL_TEXT: {
                 const QByteArray bytes = v.toBytes().left(length);
@@ -394,18 +427,15 @@ std::vector<unsigned char> FbConnection::Statement::Impl::bindInput(
     return buf;
 }
 
-std::vector<FieldDef> FbConnection::Statement::Impl::fields(Status& st) {
+std::vector<FieldDef> FbConnection::Statement::Impl::fields() {
     std::vector<FieldDef> result;
-    const unsigned count = outMeta->getCount(&st);
-    result.reserve(count);
-    for (unsigned i = 0; i < count; ++i) {
+    result.reserve(out.size());
+    for (const MessageColumn& col : out) {
         FieldDef f;
-        const char* alias = outMeta->getAlias(&st, i);
-        const char* field = outMeta->getField(&st, i);
-        f.name = QString::fromLatin1(alias && *alias ? alias : field);
-        const unsigned type = outMeta->getType(&st, i) & ~1u;
-        const unsigned length = outMeta->getLength(&st, i);
-        const unsigned charset = outMeta->getCharSet(&st, i);
+        f.name = QString::fromLatin1(col.alias && *col.alias ? col.alias : col.field);
+        const unsigned type = col.type;
+        const unsigned length = col.length;
+        const unsigned charset = col.charset;
         switch (type) {
             case SQL_TEXT:
             case SQL_VARYING:
@@ -416,7 +446,7 @@ std::vector<FieldDef> FbConnection::Statement::Impl::fields(Status& st) {
             case SQL_SHORT:
             case SQL_LONG:
             case SQL_INT64:
-                f.type = outMeta->getScale(&st, i) ? FieldType::Float : FieldType::Integer;
+                f.type = col.scale ? FieldType::Float : FieldType::Integer;
                 break;
             case SQL_FLOAT:
             case SQL_DOUBLE:
@@ -433,7 +463,7 @@ std::vector<FieldDef> FbConnection::Statement::Impl::fields(Status& st) {
                 break;
             case SQL_BLOB:
                 f.type = FieldType::Blob;
-                f.textBlob = outMeta->getSubType(&st, i) == 1;
+                f.textBlob = col.subType == 1;
                 break;
             default:
                 f.type = FieldType::Text;
@@ -445,25 +475,23 @@ std::vector<FieldDef> FbConnection::Statement::Impl::fields(Status& st) {
 }
 
 std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsigned char* b) {
-    const unsigned count = outMeta->getCount(&st);
     std::vector<Value> row;
-    row.reserve(count);
-    for (unsigned i = 0; i < count; ++i) {
-        if (load<ISC_SHORT>(b + outMeta->getNullOffset(&st, i)) != 0) {
+    row.reserve(out.size());
+    for (const MessageColumn& col : out) {
+        if (load<ISC_SHORT>(b + col.nullOffset) != 0) {
             row.emplace_back();
             continue;
         }
-        const unsigned char* p = b + outMeta->getOffset(&st, i);
-        const unsigned type = outMeta->getType(&st, i) & ~1u;
-        const int scale = outMeta->getScale(&st, i);
-        const unsigned charset = outMeta->getCharSet(&st, i);
+        const unsigned char* p = b + col.offset;
+        const unsigned type = col.type;
+        const int scale = col.scale;
+        const unsigned charset = col.charset;
         auto number = [&](qint64 raw) {
             return scale ? Value::FromFloat(double(raw) / scaleFactor(scale)) : Value::FromInt(raw);
         };
         switch (type) {
             case SQL_TEXT: {
-                const unsigned length = outMeta->getLength(&st, i);
-                unsigned n = length;
+                unsigned n = col.length;
                 while (n > 0 && p[n - 1] == ' ')
                     --n;  // the server pads CHAR with blanks
                 const char* s = reinterpret_cast<const char*>(p);
@@ -509,7 +537,7 @@ std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsi
                 break;
             case SQL_BLOB: {
                 QByteArray data = readBlob(st, load<ISC_QUAD>(p));
-                if (outMeta->getSubType(&st, i) == 1 && !isBinaryCharset(charset))
+                if (col.subType == 1 && !isBinaryCharset(charset))
                     row.push_back(Value::FromText(FromWin1251(data)));
                 else
                     row.push_back(Value::FromBytes(std::move(data)));
@@ -529,10 +557,10 @@ QueryResult FbConnection::Statement::Query(const std::vector<Value>& params) {
         Impl& d = *impl_;
         QueryResult result;
         std::vector<unsigned char> in = d.bindInput(st, params);
-        result.fields = d.fields(st);
+        result.fields = d.fields();
         Holder<IResultSet> rs;
         rs.p = d.stmt->openCursor(&st, d.tra, d.inMeta, in.data(), d.outMeta, 0);
-        std::vector<unsigned char> out(d.outMeta->getMessageLength(&st));
+        std::vector<unsigned char> out(d.outLength);
         while (rs.p->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
             result.rows.push_back(d.readRow(st, out.data()));
         rs.p->close(&st);
@@ -549,8 +577,8 @@ void FbConnection::Statement::Execute(const std::vector<Value>& params,
         Status st;
         Impl& d = *impl_;
         std::vector<unsigned char> in = d.bindInput(st, params);
-        const bool hasOutput = d.outMeta->getCount(&st) > 0;
-        std::vector<unsigned char> out(hasOutput ? d.outMeta->getMessageLength(&st) : 0);
+        const bool hasOutput = !d.out.empty();
+        std::vector<unsigned char> out(hasOutput ? d.outLength : 0);
         d.stmt->execute(&st, d.tra, d.inMeta, in.data(), hasOutput ? d.outMeta : nullptr,
                         hasOutput ? out.data() : nullptr);
         if (output) *output = hasOutput ? d.readRow(st, out.data()) : std::vector<Value>{};

@@ -8,7 +8,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimeEdit>
+#include <algorithm>
 
 #include "app/ErrorReport.h"
 #include "app/WindowPlace.h"
@@ -89,19 +91,48 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(chbNeedAlert, &QCheckBox::toggled, this,
             [this] { Guarded([&] { chbNeedAlertClick(); }); });
-    connect(mmDetails, &QPlainTextEdit::textChanged, this, [this] {
-        // The column holds so many characters; more could not be stored.
-        if (detailsLimit_ <= 0) return;
-        const QString text = mmDetails->toPlainText();
-        const qsizetype stored = text.size() + text.count(u'\n');  // CR LF per line break
-        if (stored <= detailsLimit_) return;
-        QString cut = text;
-        while (!cut.isEmpty() && cut.size() + cut.count(u'\n') > detailsLimit_)
-            cut.chop(1);
-        QSignalBlocker block(mmDetails);
-        mmDetails->setPlainText(cut);
-        mmDetails->moveCursor(QTextCursor::End);
-    });
+    // The column holds so many characters, a line break taking two (CR LF):
+    // what was just typed or pasted is cut to the room left, as a box with a
+    // length limit does. The text around it and the cursor stay.
+    connect(mmDetails, &QPlainTextEdit::textChanged, this,
+            [this] { Guarded([&] { cutDetailsToLimit(); }); });
+}
+
+void TfrmNewTask::cutDetailsToLimit() {
+    QString text = mmDetails->toPlainText();
+    qsizetype over = detailsLimit_ > 0 ? text.size() + text.count(u'\n') - detailsLimit_ : 0;
+    if (over > 0) {
+        // The new part: what lies between the beginning and the end that the
+        // text shares with the one before.
+        const QString& before = detailsText_;
+        const qsizetype shorter = std::min(before.size(), text.size());
+        qsizetype head = 0;
+        while (head < shorter && before[head] == text[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head &&
+               before[before.size() - 1 - tail] == text[text.size() - 1 - tail])
+            ++tail;
+        qsizetype end = text.size() - tail;
+        qsizetype stop = head;
+        if (end <= stop) {  // nothing new: the end of the text
+            end = text.size();
+            stop = 0;
+        }
+        qsizetype start = end;
+        while (over > 0 && start > stop) {
+            --start;
+            over -= text[start] == u'\n' ? 2 : 1;
+        }
+        QTextCursor cut(mmDetails->document());
+        cut.joinPreviousEditBlock();  // one undo step with the insertion
+        cut.setPosition(int(start));
+        cut.setPosition(int(end), QTextCursor::KeepAnchor);
+        cut.removeSelectedText();
+        cut.endEditBlock();
+        text.remove(start, end - start);
+    }
+    detailsText_ = text;
 }
 
 void TfrmNewTask::setVisible(bool visible) {

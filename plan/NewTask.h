@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include "app/Global.h"
 
@@ -50,7 +51,10 @@ class TfrmNewTask : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void cutDetailsToLimit();
+
     int detailsLimit_ = 0;
+    QString detailsText_;  // the details as they were after the last change
 };
 
 extern TfrmNewTask* frmNewTask;

@@ -1,10 +1,62 @@
 #include "plan/TaskListModel.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPixmap>
+#include <QStyle>
+#include <QWidget>
+#include <algorithm>
+
 const int TaskListModel::ColumnWidths[ColumnCount] = {106, 70, 270, 140, 74};
 
-TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent) {
+namespace {
+
+constexpr int PictureSize = 16;
+
+// The widest date text of the list in `font` ("28.08.2028 <Пн>" and the
+// other weekdays: the digits of the usual fonts are all equally wide).
+int widestDate(const QFont& font) {
+    static const char16_t* const tags[7] = {u"<Пн>", u"<Вт>", u"<Ср>", u"<Чт>",
+                                            u"<Пт>", u"<Сб>", u"<Вс>"};
+    const QFontMetrics m(font);
+    int widest = 0;
+    for (const char16_t* tag : tags)
+        widest = std::max(
+            widest, m.horizontalAdvance(QStringLiteral("28.08.2028 ") + QString::fromUtf16(tag)));
+    return widest;
+}
+
+}  // namespace
+
+TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent), dateMetrics_(QFont()) {
     icons_[0] = QIcon(QStringLiteral(":/bell_16.png"));
     icons_[1] = QIcon(QStringLiteral(":/dial_16.png"));
+    QPixmap none(PictureSize, PictureSize);
+    none.fill(Qt::transparent);
+    icons_[2] = QIcon(none);
+
+    // A date and its weekday beside the picture take more than the date
+    // column holds in the wider desktop fonts; cut short they would lose
+    // the year and the weekday. Such a font is narrowed for the dates.
+    const QWidget* view = qobject_cast<const QWidget*>(parent);
+    dateFont_ = view ? view->font() : QApplication::font("QTableView");
+    dateMetrics_ = QFontMetrics(dateFont_);
+    const int margin =
+        QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const int room = ColumnWidths[ColDate] - PictureSize - 4 * margin - 1;
+    const int wide = widestDate(dateFont_);
+    if (wide > room) {
+        int stretch = std::max(50, 100 * room / wide);
+        QFont narrow = dateFont_;
+        // Glyph widths do not shrink exactly in proportion: step on until
+        // the text fits.
+        for (; stretch >= 50; stretch -= 2) {
+            narrow.setStretch(stretch);
+            if (widestDate(narrow) <= room) break;
+        }
+        dateFont_ = narrow;
+        dateRoom_ = room;
+    }
 }
 
 void TaskListModel::Reset(std::vector<TaskRow>&& rows) {
@@ -38,8 +90,10 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
                 return r.done;
         }
     } else if (role == Qt::DecorationRole && index.column() == ColDate) {
-        // Index 2 has no picture in the list: an overdue task shows none.
-        if (r.icon >= 0 && r.icon < 2) return icons_[r.icon];
+        // An overdue task (2) shows no picture, but keeps its place.
+        if (r.icon >= 0 && r.icon < 3) return icons_[r.icon];
+    } else if (role == Qt::FontRole && index.column() == ColDate) {
+        if (dateRoom_ > 0 && dateMetrics_.horizontalAdvance(r.date) > dateRoom_) return dateFont_;
     } else if (role == Qt::UserRole) {
         return r.id;
     }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFont>
+#include <QFontMetrics>
 #include <QIcon>
 #include <vector>
 
@@ -32,5 +34,12 @@ class TaskListModel : public QAbstractTableModel {
 
   private:
     std::vector<TaskRow> rows_;
-    QIcon icons_[2];  // the picture list: bell, dial
+    // The picture list: bell, dial, and an empty one that keeps the text of
+    // an overdue task in line with the others.
+    QIcon icons_[3];
+    // The list's font narrowed until a date fits its column, for the texts
+    // wider than the room there; 0 room when every text fits.
+    QFont dateFont_;
+    int dateRoom_ = 0;
+    QFontMetrics dateMetrics_;
 };

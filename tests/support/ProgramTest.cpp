@@ -48,9 +48,10 @@ void ProgramTest::EndProgramRun() {
 }
 
 void ProgramTest::Sql(const QString& statement) {
+    // The client sends statement text in WIN1251: the connection must say so.
     FbConnection c;
     c.Attach({db.address(), QStringLiteral("sysdba"), QStringLiteral("plumcrest"),
-              QStringLiteral("UTF8"), 3});
+              QStringLiteral("WIN1251"), 3});
     auto tr = c.Begin();
     c.Execute(*tr, statement);
     tr->Commit();
