@@ -43,8 +43,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     InitAssets();
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("О программе"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags);
     setFixedSize(289, 406);
 
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };

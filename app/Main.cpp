@@ -198,7 +198,7 @@ void TfrmMain::CreatePages() {
     ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     ListView->setIconSize(QSize(16, 16));
     for (int c = 0; c < TaskListModel::ColumnCount; ++c)
-        ListView->setColumnWidth(c, TaskListModel::ColumnWidths[c]);
+        ListView->setColumnWidth(c, TaskListModel::ColumnWidth(c, ListView->font(), ListView));
     // The selection stays as visible when the list has no focus.
     QPalette pal = ListView->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight,

@@ -3,8 +3,15 @@
 
 #include <QPixmap>
 #include <QString>
+#include <Qt>
 
 class QWidget;
+
+// A dialog of one fixed size: a title and a close box, nothing to
+// minimise or maximise.
+constexpr Qt::WindowFlags FixedDialogFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
 // Moves `window` (frame included) to the middle of its screen.
 void CentreOnScreen(QWidget* window);

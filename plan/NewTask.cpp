@@ -20,8 +20,7 @@ TfrmNewTask* frmNewTask = nullptr;
 TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Новое задание"));
     setFixedSize(346, 409);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags);
 
     // Title and category.
     auto* top = new QGroupBox(this);

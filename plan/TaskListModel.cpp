@@ -28,35 +28,21 @@ int widestDate(const QFont& font) {
 
 }  // namespace
 
-TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent), dateMetrics_(QFont()) {
+TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent) {
     icons_[0] = QIcon(QStringLiteral(":/bell_16.png"));
     icons_[1] = QIcon(QStringLiteral(":/dial_16.png"));
     QPixmap none(PictureSize, PictureSize);
     none.fill(Qt::transparent);
     icons_[2] = QIcon(none);
+}
 
-    // A date and its weekday beside the picture take more than the date
-    // column holds in the wider desktop fonts; cut short they would lose
-    // the year and the weekday. Such a font is narrowed for the dates.
-    const QWidget* view = qobject_cast<const QWidget*>(parent);
-    dateFont_ = view ? view->font() : QApplication::font("QTableView");
-    dateMetrics_ = QFontMetrics(dateFont_);
+int TaskListModel::ColumnWidth(int column, const QFont& font, const QWidget* view) {
+    const int usual = ColumnWidths[column];
+    if (column != ColDate) return usual;
     const int margin =
         QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
-    const int room = ColumnWidths[ColDate] - PictureSize - 4 * margin - 1;
-    const int wide = widestDate(dateFont_);
-    if (wide > room) {
-        int stretch = std::max(50, 100 * room / wide);
-        QFont narrow = dateFont_;
-        // Glyph widths do not shrink exactly in proportion: step on until
-        // the text fits.
-        for (; stretch >= 50; stretch -= 2) {
-            narrow.setStretch(stretch);
-            if (widestDate(narrow) <= room) break;
-        }
-        dateFont_ = narrow;
-        dateRoom_ = room;
-    }
+    // The picture, the gap after it and the margins of the cell, with room to spare.
+    return std::max(usual, widestDate(font) + PictureSize + 6 * margin + 8);
 }
 
 void TaskListModel::Reset(std::vector<TaskRow>&& rows) {
@@ -92,8 +78,6 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     } else if (role == Qt::DecorationRole && index.column() == ColDate) {
         // An overdue task (2) shows no picture, but keeps its place.
         if (r.icon >= 0 && r.icon < 3) return icons_[r.icon];
-    } else if (role == Qt::FontRole && index.column() == ColDate) {
-        if (dateRoom_ > 0 && dateMetrics_.horizontalAdvance(r.date) > dateRoom_) return dateFont_;
     } else if (role == Qt::UserRole) {
         return r.id;
     }

@@ -5,7 +5,6 @@
 
 #include <QAbstractTableModel>
 #include <QFont>
-#include <QFontMetrics>
 #include <QIcon>
 #include <vector>
 
@@ -23,6 +22,11 @@ class TaskListModel : public QAbstractTableModel {
 
     explicit TaskListModel(QObject* parent = nullptr);
 
+    // Width of column `column` in `font`: the usual width, or more where a
+    // date with its weekday and picture would not fit in it (desktop fonts
+    // wider than the one the widths were made for).
+    static int ColumnWidth(int column, const QFont& font, const QWidget* view);
+
     void Reset(std::vector<TaskRow>&& rows);
     const TaskRow& Row(int row) const { return rows_[size_t(row)]; }
     int IdAt(int row) const { return rows_[size_t(row)].id; }
@@ -37,9 +41,4 @@ class TaskListModel : public QAbstractTableModel {
     // The picture list: bell, dial, and an empty one that keeps the text of
     // an overdue task in line with the others.
     QIcon icons_[3];
-    // The list's font narrowed until a date fits its column, for the texts
-    // wider than the room there; 0 room when every text fits.
-    QFont dateFont_;
-    int dateRoom_ = 0;
-    QFontMetrics dateMetrics_;
 };

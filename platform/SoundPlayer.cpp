@@ -84,7 +84,10 @@ void SoundPlayer::Play() {
     // (defaults.pcm.nonblock), and a missing one fails at once.
     snd_pcm_t* raw = nullptr;
     int err = snd_pcm_open(&raw, "default", SND_PCM_STREAM_PLAYBACK, 0);
-    if (err < 0) throw PlayError(err);
+    if (err < 0)
+        throw EQuillet(QStringLiteral("Не удалось открыть звуковое устройство (%1). "
+                                      "Проверьте, что звуковая карта подключена и включена.")
+                           .arg(QString::fromLocal8Bit(snd_strerror(err))));
     PcmPtr pcm(raw);
 
     err = snd_pcm_set_params(pcm.get(), SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED,

@@ -12,8 +12,7 @@
 
 TfrmBirthNotify::TfrmBirthNotify(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Напоминание (событие)"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags);
     setFixedSize(341, 277);
 
     Image1 = new QLabel(this);

@@ -84,8 +84,7 @@ TDateTime TomorrowAt(TDateTime moment, int hour) {
 
 TfrmNotify::TfrmNotify(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Напоминание (план)"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags);
     setFixedSize(341, 277);
 
     Image1 = new QLabel(this);

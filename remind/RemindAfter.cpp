@@ -27,8 +27,7 @@ QSpinBox* NewCounter(QWidget* parent, int left) {
 
 TfrmRemindAfter::TfrmRemindAfter(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Напомнить через"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags);
     setFixedSize(305, 134);
 
     Label1 = new QLabel(QStringLiteral("Дней"), this);

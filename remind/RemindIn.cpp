@@ -16,8 +16,7 @@ TfrmRemindIn* frmRemindIn = nullptr;
 
 TfrmRemindIn::TfrmRemindIn(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Напомнить в"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags);
     setFixedSize(305, 134);
 
     Label1 = new QLabel(QStringLiteral("Дата"), this);

@@ -44,8 +44,7 @@ constexpr TDateTime kDefaultNotifyTime = 10.0 / 24.0;
 TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Настройки"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(FixedDialogFlags);
     setFixedSize(339, 239);
 
     PageControl = new QTabWidget(this);

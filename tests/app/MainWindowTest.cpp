@@ -1,5 +1,6 @@
 // The main window with the whole program behind it: menus, pages, the
 // clock, hiding and showing, the tray, the placement and the ending.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -257,4 +258,18 @@ TEST_F(MainWindowTest, PageChangesWithoutConnectionDoNothing) {
     DM->Close();
     m.PageControl->setCurrentWidget(m.tshNotes);
     EXPECT_FALSE(m.NotesLoaded) << "no notes are loaded without the database";
+}
+
+TEST_F(MainWindowTest, MessageBoxButtonsReadInRussian) {
+    QString yes, no;
+    WhenModal([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        yes = box->button(QMessageBox::Yes)->text().remove(u'&');
+        no = box->button(QMessageBox::No)->text().remove(u'&');
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+    });
+    EXPECT_EQ(MessageBox("?", "Quillet", QMessageBox::Yes | QMessageBox::No), QMessageBox::No);
+    EXPECT_EQ(yes, QString::fromUtf8("Да"));
+    EXPECT_EQ(no, QString::fromUtf8("Нет"));
 }

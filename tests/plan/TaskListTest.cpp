@@ -72,7 +72,11 @@ TEST_F(TaskListTest, ColumnsAndWaysOfSelecting) {
     for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(rows()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
                   QString::fromUtf8(captions[c]));
-        EXPECT_EQ(v->columnWidth(c), widths[c]) << "column " << c;
+        // The date column grows only where the font leaves a date too little room.
+        if (c == 0)
+            EXPECT_GE(v->columnWidth(c), widths[c]);
+        else
+            EXPECT_EQ(v->columnWidth(c), widths[c]) << "column " << c;
     }
     EXPECT_TRUE(v->showGrid());
     EXPECT_EQ(v->selectionBehavior(), QAbstractItemView::SelectRows);

@@ -144,11 +144,11 @@ TEST_F(AlarmTest, FailingDeviceIsReported) {
     TfrmBirthNotify event;
     QString error;
     EXPECT_FALSE(task.PlayAlarm(&error));
-    EXPECT_TRUE(error.startsWith("Не удалось воспроизвести звук: ")) << error.toStdString();
+    EXPECT_TRUE(error.startsWith("Не удалось открыть звуковое устройство")) << error.toStdString();
     EXPECT_FALSE(task.MPA.IsOpen());
     error.clear();
     EXPECT_FALSE(event.PlayAlarm(&error));
-    EXPECT_TRUE(error.startsWith("Не удалось воспроизвести звук: ")) << error.toStdString();
+    EXPECT_TRUE(error.startsWith("Не удалось открыть звуковое устройство")) << error.toStdString();
 }
 
 }  // namespace
