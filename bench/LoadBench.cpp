@@ -28,22 +28,44 @@ struct StoredData {
     }
 };
 
-void BM_LoadTables(benchmark::State& state) {
+StoredData& stored() {
     static StoredData data;
     data.db.useAsExeDir();
+    return data;
+}
+
+// Reading the user's three tables whole over an open connection.
+void BM_LoadTables(benchmark::State& state) {
+    stored();
+    TDM dm;
+    dm.Connect();
+    for (auto _ : state) {
+        dm.OpenTables();
+        benchmark::DoNotOptimize(dm.cdsTask.RecordCount());
+        state.PauseTiming();
+        if (dm.cdsTask.RecordCount() != 10000 || dm.cdsBirth.RecordCount() != 1000 ||
+            dm.cdsNote.RecordCount() != 1)
+            state.SkipWithError("the tables did not load whole");
+        state.ResumeTiming();
+    }
+    dm.Close();
+    state.SetLabel("10000 tasks, 1000 events, 1 MB notes");
+}
+BENCHMARK(BM_LoadTables)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The whole start of the data: attaching to the server, then the tables.
+void BM_ConnectAndLoad(benchmark::State& state) {
+    stored();
     for (auto _ : state) {
         TDM dm;
         dm.Connect();
         dm.OpenTables();
         benchmark::DoNotOptimize(dm.cdsTask.RecordCount());
         state.PauseTiming();
-        if (dm.cdsTask.RecordCount() != 10000 || dm.cdsBirth.RecordCount() != 1000)
-            state.SkipWithError("the tables did not load whole");
         dm.Close();
         state.ResumeTiming();
     }
-    state.SetLabel("connect + 10000 tasks, 1000 events, 1 MB notes");
 }
-BENCHMARK(BM_LoadTables)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ConnectAndLoad)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace

@@ -52,12 +52,12 @@ void TDM::Connect() {
 }
 
 void TDM::OpenTables() {
-    auto tr = xConnection.Begin();
+    auto tr = xConnection.Begin(true);
     const std::vector<Value> user{Value::FromInt(CurrentUserId)};
     for (TMemTable* t : {&cdsTask, &cdsBirth, &cdsNote}) {
-        QueryResult r = xConnection.Query(
+        ColumnResult r = xConnection.QueryColumns(
             *tr, QStringLiteral("SELECT *\nFROM %1\nWHERE USER_ID=?").arg(t->TableName()), user);
-        t->Load(std::move(r.fields), std::move(r.rows));
+        t->LoadColumns(std::move(r.fields), std::move(r.columns));
     }
     tr->Commit();
     // A notes table without its own key is keyed by its owner.

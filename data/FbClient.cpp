@@ -100,6 +100,24 @@ void store(unsigned char* p, T v) {
     std::memcpy(p, &v, sizeof v);
 }
 
+// A text read from the server. Flags and other one-character texts come
+// by the thousand: they share one string each instead of one per value.
+Value textValue(const char* s, unsigned n) {
+    if (n == 0) return Value::FromText(QString());
+    if (n == 1) {
+        static const std::vector<QString> single = [] {
+            std::vector<QString> v(256);
+            for (int b = 0; b < 256; ++b) {
+                const char c = char(b);
+                v[size_t(b)] = FromWin1251(&c, 1);
+            }
+            return v;
+        }();
+        return Value::FromText(single[uchar(s[0])]);
+    }
+    return Value::FromText(FromWin1251(s, n));
+}
+
 double scaleFactor(int scale) {
     double f = 1;
     for (int i = 0; i < -scale; ++i)
@@ -158,6 +176,9 @@ struct FbConnection::Statement::Impl {
 
     std::vector<unsigned char> bindInput(Status& st, const std::vector<Value>& params);
     std::vector<Value> readRow(Status& st, const unsigned char* buf);
+    // Hands each value of a row to push(column, value).
+    template <typename Sink>
+    void readRow(Status& st, const unsigned char* buf, Sink&& push);
     std::vector<FieldDef> fields();
     QByteArray readBlob(Status& st, ISC_QUAD id);
     ISC_QUAD writeBlob(Status& st, const QByteArray& data);
@@ -250,7 +271,7 @@ void FbConnection::Transaction::Rollback() noexcept {
     impl_->tra = nullptr;
 }
 
-std::unique_ptr<FbConnection::Transaction> FbConnection::Begin() {
+std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(bool readOnly) {
     if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
     try {
         Status st;
@@ -260,7 +281,7 @@ std::unique_ptr<FbConnection::Transaction> FbConnection::Begin() {
             IXpbBuilder* b;
             ~Dispose() { b->dispose(); }
         } disposeTpb{tpb};
-        tpb->insertTag(&st, isc_tpb_write);
+        tpb->insertTag(&st, readOnly ? isc_tpb_read : isc_tpb_write);
         tpb->insertTag(&st, isc_tpb_read_committed);
         tpb->insertTag(&st, isc_tpb_rec_version);
         tpb->insertTag(&st, isc_tpb_wait);
@@ -474,12 +495,12 @@ std::vector<FieldDef> FbConnection::Statement::Impl::fields() {
     return result;
 }
 
-std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsigned char* b) {
-    std::vector<Value> row;
-    row.reserve(out.size());
-    for (const MessageColumn& col : out) {
+template <typename Sink>
+void FbConnection::Statement::Impl::readRow(Status& st, const unsigned char* b, Sink&& push) {
+    for (size_t i = 0; i < out.size(); ++i) {
+        const MessageColumn& col = out[i];
         if (load<ISC_SHORT>(b + col.nullOffset) != 0) {
-            row.emplace_back();
+            push(i, Value());
             continue;
         }
         const unsigned char* p = b + col.offset;
@@ -495,59 +516,63 @@ std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsi
                 while (n > 0 && p[n - 1] == ' ')
                     --n;  // the server pads CHAR with blanks
                 const char* s = reinterpret_cast<const char*>(p);
-                row.push_back(isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
-                                                       : Value::FromText(FromWin1251(s, n)));
+                push(i, isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
+                                                 : textValue(s, n));
                 break;
             }
             case SQL_VARYING: {
                 const ISC_USHORT n = load<ISC_USHORT>(p);
                 const char* s = reinterpret_cast<const char*>(p + 2);
-                row.push_back(isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
-                                                       : Value::FromText(FromWin1251(s, n)));
+                push(i, isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
+                                                 : textValue(s, n));
                 break;
             }
             case SQL_SHORT:
-                row.push_back(number(load<ISC_SHORT>(p)));
+                push(i, number(load<ISC_SHORT>(p)));
                 break;
             case SQL_LONG:
-                row.push_back(number(load<ISC_LONG>(p)));
+                push(i, number(load<ISC_LONG>(p)));
                 break;
             case SQL_INT64:
-                row.push_back(number(load<ISC_INT64>(p)));
+                push(i, number(load<ISC_INT64>(p)));
                 break;
             case SQL_FLOAT:
-                row.push_back(Value::FromFloat(load<float>(p)));
+                push(i, Value::FromFloat(load<float>(p)));
                 break;
             case SQL_DOUBLE:
             case SQL_D_FLOAT:
-                row.push_back(Value::FromFloat(load<double>(p)));
+                push(i, Value::FromFloat(load<double>(p)));
                 break;
             case SQL_TIMESTAMP:
-                row.push_back(Value::FromFloat(fromServerTimestamp(load<ISC_TIMESTAMP>(p))));
+                push(i, Value::FromFloat(fromServerTimestamp(load<ISC_TIMESTAMP>(p))));
                 break;
             case SQL_TYPE_DATE:
-                row.push_back(
-                    Value::FromFloat(double(qint64(load<ISC_DATE>(p)) - ServerDayOffset)));
+                push(i, Value::FromFloat(double(qint64(load<ISC_DATE>(p)) - ServerDayOffset)));
                 break;
             case SQL_TYPE_TIME:
-                row.push_back(Value::FromFloat(double(load<ISC_TIME>(p) / 10) / MSecsPerDay));
+                push(i, Value::FromFloat(double(load<ISC_TIME>(p) / 10) / MSecsPerDay));
                 break;
             case SQL_BOOLEAN:
-                row.push_back(Value::FromText(FlagText(load<FB_BOOLEAN>(p) != 0)));
+                push(i, Value::FromText(FlagText(load<FB_BOOLEAN>(p) != 0)));
                 break;
             case SQL_BLOB: {
                 QByteArray data = readBlob(st, load<ISC_QUAD>(p));
                 if (col.subType == 1 && !isBinaryCharset(charset))
-                    row.push_back(Value::FromText(FromWin1251(data)));
+                    push(i, Value::FromText(FromWin1251(data)));
                 else
-                    row.push_back(Value::FromBytes(std::move(data)));
+                    push(i, Value::FromBytes(std::move(data)));
                 break;
             }
             default:
-                row.emplace_back();
+                push(i, Value());
                 break;
         }
     }
+}
+
+std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsigned char* b) {
+    std::vector<Value> row(out.size());
+    readRow(st, b, [&](size_t i, Value&& v) { row[i] = std::move(v); });
     return row;
 }
 
@@ -563,6 +588,28 @@ QueryResult FbConnection::Statement::Query(const std::vector<Value>& params) {
         std::vector<unsigned char> out(d.outLength);
         while (rs.p->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
             result.rows.push_back(d.readRow(st, out.data()));
+        rs.p->close(&st);
+        rs.take();
+        return result;
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& params) {
+    try {
+        Status st;
+        Impl& d = *impl_;
+        ColumnResult result;
+        std::vector<unsigned char> in = d.bindInput(st, params);
+        result.fields = d.fields();
+        result.columns.resize(d.out.size());
+        Holder<IResultSet> rs;
+        rs.p = d.stmt->openCursor(&st, d.tra, d.inMeta, in.data(), d.outMeta, 0);
+        std::vector<unsigned char> out(d.outLength);
+        while (rs.p->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
+            d.readRow(st, out.data(),
+                      [&](size_t i, Value&& v) { result.columns[i].push_back(std::move(v)); });
         rs.p->close(&st);
         rs.take();
         return result;
@@ -590,6 +637,11 @@ void FbConnection::Statement::Execute(const std::vector<Value>& params,
 QueryResult FbConnection::Query(Transaction& tr, const QString& sql,
                                 const std::vector<Value>& params) {
     return Prepare(tr, sql)->Query(params);
+}
+
+ColumnResult FbConnection::QueryColumns(Transaction& tr, const QString& sql,
+                                        const std::vector<Value>& params) {
+    return Prepare(tr, sql)->QueryColumns(params);
 }
 
 void FbConnection::Execute(Transaction& tr, const QString& sql, const std::vector<Value>& params,

@@ -25,6 +25,12 @@ struct QueryResult {
     std::vector<std::vector<Value>> rows;
 };
 
+// The same, column by column, as the in-memory tables keep their values.
+struct ColumnResult {
+    std::vector<FieldDef> fields;
+    std::vector<std::vector<Value>> columns;
+};
+
 class FbConnection {
   public:
     FbConnection();
@@ -45,8 +51,9 @@ class FbConnection {
     // Asks the server whether the attachment is still alive.
     bool Ping() noexcept;
 
-    // A read-committed read-write transaction that waits on lock conflicts.
-    // Rolled back when destroyed without a commit.
+    // A read-committed transaction that waits on lock conflicts; a
+    // read-only one costs the server no write at its end. Rolled back when
+    // destroyed without a commit.
     class Transaction {
       public:
         ~Transaction();
@@ -59,7 +66,7 @@ class FbConnection {
         explicit Transaction(std::unique_ptr<Impl> impl);
         std::unique_ptr<Impl> impl_;
     };
-    std::unique_ptr<Transaction> Begin();
+    std::unique_ptr<Transaction> Begin(bool readOnly = false);
 
     // A prepared statement; '?' marks the parameters.
     class Statement {
@@ -67,6 +74,7 @@ class FbConnection {
         ~Statement();
         // Runs a select and reads every row whole (large values included).
         QueryResult Query(const std::vector<Value>& params);
+        ColumnResult QueryColumns(const std::vector<Value>& params);
         // Runs any other statement; a RETURNING clause or an executed
         // procedure's output lands in `output` when given.
         void Execute(const std::vector<Value>& params, std::vector<Value>* output = nullptr);
@@ -81,6 +89,8 @@ class FbConnection {
 
     // Shorthands that prepare, run and free a statement.
     QueryResult Query(Transaction& tr, const QString& sql, const std::vector<Value>& params = {});
+    ColumnResult QueryColumns(Transaction& tr, const QString& sql,
+                              const std::vector<Value>& params = {});
     void Execute(Transaction& tr, const QString& sql, const std::vector<Value>& params = {},
                  std::vector<Value>* output = nullptr);
 

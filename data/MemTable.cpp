@@ -85,6 +85,16 @@ TMemTable::TMemTable(QString tableName, QString keyField, QString sortField)
       sortName_(std::move(sortField)) {}
 
 void TMemTable::Load(std::vector<FieldDef> fields, std::vector<std::vector<Value>> rows) {
+    std::vector<std::vector<Value>> columns(fields.size());
+    for (auto& c : columns)
+        c.reserve(rows.size());
+    for (auto& row : rows)
+        for (size_t c = 0; c < fields.size(); ++c)
+            columns[c].push_back(c < row.size() ? std::move(row[c]) : Value());
+    LoadColumns(std::move(fields), std::move(columns));
+}
+
+void TMemTable::LoadColumns(std::vector<FieldDef> fields, std::vector<std::vector<Value>> columns) {
     Close();
     if (fields.size() > 64) throw EQuillet(QStringLiteral("Слишком много столбцов"));
     fields_ = std::move(fields);
@@ -92,23 +102,32 @@ void TMemTable::Load(std::vector<FieldDef> fields, std::vector<std::vector<Value
         index_.insert(fields_[i].name.toUpper(), i);
     keyIndex_ = FieldIndex(keyName_);
     sortIndex_ = sortName_.isEmpty() ? -1 : FieldIndex(sortName_);
+    columns.resize(fields_.size());
+    const size_t count = columns.empty() ? 0 : columns[0].size();
+    for (auto& c : columns)
+        c.resize(count);
 
     // Keep the database's order among equal sort values.
-    std::vector<size_t> order(rows.size());
-    std::iota(order.begin(), order.end(), 0);
     if (sortIndex_ >= 0) {
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            return SortLess(rows[a][sortIndex_], rows[b][sortIndex_]);
-        });
+        const std::vector<Value>& key = columns[size_t(sortIndex_)];
+        std::vector<size_t> order(count);
+        std::iota(order.begin(), order.end(), 0);
+        if (!std::is_sorted(order.begin(), order.end(),
+                            [&](size_t a, size_t b) { return SortLess(key[a], key[b]); })) {
+            std::stable_sort(order.begin(), order.end(),
+                             [&](size_t a, size_t b) { return SortLess(key[a], key[b]); });
+            for (auto& c : columns) {
+                std::vector<Value> sorted;
+                sorted.reserve(count);
+                for (size_t r : order)
+                    sorted.push_back(std::move(c[r]));
+                c = std::move(sorted);
+            }
+        }
     }
-    columns_.assign(fields_.size(), {});
-    for (auto& c : columns_)
-        c.reserve(rows.size());
-    for (size_t r : order)
-        for (size_t c = 0; c < fields_.size(); ++c)
-            columns_[c].push_back(c < rows[r].size() ? std::move(rows[r][c]) : Value());
-    status_.assign(rows.size(), RowStatus::Unmodified);
-    dirty_.assign(rows.size(), 0);
+    columns_ = std::move(columns);
+    status_.assign(count, RowStatus::Unmodified);
+    dirty_.assign(count, 0);
     state_ = State::Browse;
     First();
 }

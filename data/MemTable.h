@@ -65,6 +65,8 @@ class TMemTable {
     // Fills the table from a query's columns and rows; the table becomes
     // active with the first row current and no pending changes.
     void Load(std::vector<FieldDef> fields, std::vector<std::vector<Value>> rows);
+    // The same from values kept column by column.
+    void LoadColumns(std::vector<FieldDef> fields, std::vector<std::vector<Value>> columns);
     void Close();  // drops rows and changes; the table becomes inactive
     bool Active() const { return state_ != State::Inactive; }
     State GetState() const { return state_; }

@@ -5,15 +5,15 @@
 #include "app/Global.h"
 
 qint64 Value::toInt() const {
-    switch (kind_) {
+    switch (kind()) {
         case Int:
-            return i_;
+            return std::get<Int>(data_);
         case Float:
-            return qint64(std::llround(d_));
+            return qint64(std::llround(std::get<Float>(data_)));
         case Text:
-            return s_.trimmed().toLongLong();
+            return std::get<Text>(data_).trimmed().toLongLong();
         case Bytes:
-            return b_.trimmed().toLongLong();
+            return std::get<Bytes>(data_).trimmed().toLongLong();
         case Null:
             break;
     }
@@ -21,15 +21,15 @@ qint64 Value::toInt() const {
 }
 
 double Value::toFloat() const {
-    switch (kind_) {
+    switch (kind()) {
         case Int:
-            return double(i_);
+            return double(std::get<Int>(data_));
         case Float:
-            return d_;
+            return std::get<Float>(data_);
         case Text:
-            return s_.trimmed().toDouble();
+            return std::get<Text>(data_).trimmed().toDouble();
         case Bytes:
-            return b_.trimmed().toDouble();
+            return std::get<Bytes>(data_).trimmed().toDouble();
         case Null:
             break;
     }
@@ -37,15 +37,15 @@ double Value::toFloat() const {
 }
 
 QString Value::toText() const {
-    switch (kind_) {
+    switch (kind()) {
         case Int:
-            return QString::number(i_);
+            return QString::number(std::get<Int>(data_));
         case Float:
-            return QString::number(d_, 'g', 17);
+            return QString::number(std::get<Float>(data_), 'g', 17);
         case Text:
-            return s_;
+            return std::get<Text>(data_);
         case Bytes:
-            return FromWin1251(b_);
+            return FromWin1251(std::get<Bytes>(data_));
         case Null:
             break;
     }
@@ -53,11 +53,11 @@ QString Value::toText() const {
 }
 
 QByteArray Value::toBytes() const {
-    switch (kind_) {
+    switch (kind()) {
         case Bytes:
-            return b_;
+            return std::get<Bytes>(data_);
         case Text:
-            return ToWin1251(s_);
+            return ToWin1251(std::get<Text>(data_));
         case Int:
         case Float:
             return toText().toLatin1();
@@ -65,21 +65,4 @@ QByteArray Value::toBytes() const {
             break;
     }
     return {};
-}
-
-bool Value::operator==(const Value& o) const {
-    if (kind_ != o.kind_) return false;
-    switch (kind_) {
-        case Int:
-            return i_ == o.i_;
-        case Float:
-            return d_ == o.d_;
-        case Text:
-            return s_ == o.s_;
-        case Bytes:
-            return b_ == o.b_;
-        case Null:
-            return true;
-    }
-    return false;
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <variant>
 
 #include "data/Records.h"
 
@@ -24,35 +25,19 @@ class Value {
     enum Kind : uint8_t { Null, Int, Float, Text, Bytes };
 
     Value() = default;
-    static Value FromInt(qint64 v) {
-        Value r;
-        r.kind_ = Int;
-        r.i_ = v;
-        return r;
-    }
-    static Value FromFloat(double v) {
-        Value r;
-        r.kind_ = Float;
-        r.d_ = v;
-        return r;
-    }
+    static Value FromInt(qint64 v) { return Value(Data(std::in_place_index<Int>, v), false); }
+    static Value FromFloat(double v) { return Value(Data(std::in_place_index<Float>, v), false); }
     static Value FromText(QString v) {
-        Value r;
-        r.kind_ = Text;
-        r.flag_ = !v.isEmpty() && FlagIsTrue(v[0]);
-        r.s_ = std::move(v);
-        return r;
+        const bool flag = !v.isEmpty() && FlagIsTrue(v[0]);
+        return Value(Data(std::in_place_index<Text>, std::move(v)), flag);
     }
     static Value FromBytes(QByteArray v) {
-        Value r;
-        r.kind_ = Bytes;
-        r.flag_ = !v.isEmpty() && FlagIsTrue(QChar(uchar(v[0])));
-        r.b_ = std::move(v);
-        return r;
+        const bool flag = !v.isEmpty() && FlagIsTrue(QChar(uchar(v[0])));
+        return Value(Data(std::in_place_index<Bytes>, std::move(v)), flag);
     }
 
-    Kind kind() const { return kind_; }
-    bool isNull() const { return kind_ == Null; }
+    Kind kind() const { return Kind(data_.index()); }
+    bool isNull() const { return data_.index() == Null; }
 
     qint64 toInt() const;
     double toFloat() const;
@@ -61,16 +46,13 @@ class Value {
     // The flag reading: a first character of T, t, Y or y is true.
     bool toFlag() const { return flag_; }
 
-    bool operator==(const Value& o) const;
+    bool operator==(const Value& o) const { return data_ == o.data_; }
     bool operator!=(const Value& o) const { return !(*this == o); }
 
   private:
-    Kind kind_ = Null;
+    using Data = std::variant<std::monostate, qint64, double, QString, QByteArray>;
+    Value(Data d, bool flag) : data_(std::move(d)), flag_(flag) {}
+
+    Data data_;
     bool flag_ = false;
-    union {
-        qint64 i_ = 0;
-        double d_;
-    };
-    QString s_;
-    QByteArray b_;
 };
