@@ -1,6 +1,8 @@
 #include "app/WindowPlace.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -65,4 +67,15 @@ void InitAssets() {
 QPixmap AssetPicture(const QString& path) {
     InitAssets();
     return QPixmap(path);
+}
+
+void AddOkCancel(QDialog* dialog, const QRect& okPlace, const QRect& cancelPlace, QPushButton*& ok,
+                 QPushButton*& cancel) {
+    ok = new QPushButton(QStringLiteral("Ok"), dialog);
+    ok->setGeometry(okPlace);
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Отмена"), dialog);
+    cancel->setGeometry(cancelPlace);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
 }

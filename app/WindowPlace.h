@@ -5,6 +5,9 @@
 #include <QString>
 #include <Qt>
 
+class QDialog;
+class QPushButton;
+class QRect;
 class QWidget;
 
 // A dialog of one fixed size: a title and a close box, nothing to
@@ -23,3 +26,8 @@ void PlaceAtCentre(QWidget* window, int offset);
 // so the linker leaves them out unless they are registered once.
 void InitAssets();
 QPixmap AssetPicture(const QString& path);
+
+// The "Ok" (default, closes with OK) and "Отмена" (Esc, closes without)
+// buttons of a dialog, at the given places.
+void AddOkCancel(QDialog* dialog, const QRect& okPlace, const QRect& cancelPlace, QPushButton*& ok,
+                 QPushButton*& cancel);

@@ -176,6 +176,9 @@ struct FbConnection::Statement::Impl {
 
     std::vector<unsigned char> bindInput(Status& st, const std::vector<Value>& params);
     std::vector<Value> readRow(Status& st, const unsigned char* buf);
+    // Runs the select and hands every fetched row's buffer to onRow.
+    template <typename OnRow>
+    void fetchAll(Status& st, const std::vector<Value>& params, OnRow&& onRow);
     // Hands each value of a row to push(column, value).
     template <typename Sink>
     void readRow(Status& st, const unsigned char* buf, Sink&& push);
@@ -576,20 +579,27 @@ std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsi
     return row;
 }
 
+template <typename OnRow>
+void FbConnection::Statement::Impl::fetchAll(Status& st, const std::vector<Value>& params,
+                                             OnRow&& onRow) {
+    std::vector<unsigned char> input = bindInput(st, params);
+    Holder<IResultSet> rs;
+    rs.p = stmt->openCursor(&st, tra, inMeta, input.data(), outMeta, 0);
+    std::vector<unsigned char> buf(outLength);
+    while (rs.p->fetchNext(&st, buf.data()) == IStatus::RESULT_OK)
+        onRow(buf.data());
+    rs.p->close(&st);
+    rs.take();
+}
+
 QueryResult FbConnection::Statement::Query(const std::vector<Value>& params) {
     try {
         Status st;
         Impl& d = *impl_;
         QueryResult result;
-        std::vector<unsigned char> in = d.bindInput(st, params);
         result.fields = d.fields();
-        Holder<IResultSet> rs;
-        rs.p = d.stmt->openCursor(&st, d.tra, d.inMeta, in.data(), d.outMeta, 0);
-        std::vector<unsigned char> out(d.outLength);
-        while (rs.p->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
-            result.rows.push_back(d.readRow(st, out.data()));
-        rs.p->close(&st);
-        rs.take();
+        d.fetchAll(st, params,
+                   [&](const unsigned char* row) { result.rows.push_back(d.readRow(st, row)); });
         return result;
     } catch (const FbException& e) {
         raise(e);
@@ -601,17 +611,12 @@ ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& par
         Status st;
         Impl& d = *impl_;
         ColumnResult result;
-        std::vector<unsigned char> in = d.bindInput(st, params);
         result.fields = d.fields();
         result.columns.resize(d.out.size());
-        Holder<IResultSet> rs;
-        rs.p = d.stmt->openCursor(&st, d.tra, d.inMeta, in.data(), d.outMeta, 0);
-        std::vector<unsigned char> out(d.outLength);
-        while (rs.p->fetchNext(&st, out.data()) == IStatus::RESULT_OK)
-            d.readRow(st, out.data(),
+        d.fetchAll(st, params, [&](const unsigned char* row) {
+            d.readRow(st, row,
                       [&](size_t i, Value&& v) { result.columns[i].push_back(std::move(v)); });
-        rs.p->close(&st);
-        rs.take();
+        });
         return result;
     } catch (const FbException& e) {
         raise(e);

@@ -71,11 +71,7 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
     chbExecuted = new QCheckBox(QStringLiteral("Выполнено"), bottom);
     chbExecuted->setGeometry(10, 110, 200, 22);
 
-    btnOk = new QPushButton(QStringLiteral("Ok"), this);
-    btnOk->setGeometry(176, 374, 75, 27);
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    btnCancel->setGeometry(262, 374, 75, 27);
+    AddOkCancel(this, QRect(176, 374, 75, 27), QRect(262, 374, 75, 27), btnOk, btnCancel);
 
     setTabOrder(edCaption, edCategory);
     setTabOrder(edCategory, chbNeedAlert);
@@ -86,8 +82,6 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
     setTabOrder(chbExecuted, btnOk);
     setTabOrder(btnOk, btnCancel);
 
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(chbNeedAlert, &QCheckBox::toggled, this,
             [this] { Guarded([&] { chbNeedAlertClick(); }); });
     // The column holds so many characters, a line break taking two (CR LF):

@@ -45,15 +45,8 @@ TfrmRemindAfter::TfrmRemindAfter(QWidget* parent) : QDialog(parent) {
     Edit3 = UpDown3 = NewCounter(this, 208);
     Label3->setBuddy(Edit3);
 
-    btnOk = new QPushButton(QStringLiteral("Ok"), this);
-    btnOk->setGeometry(139, 101, 75, 25);
-    btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    btnCancel->setGeometry(222, 101, 75, 25);
-
     // Esc rejects the dialog as "Отмена" does.
-    connect(btnOk, &QPushButton::clicked, this, [this] { Guarded([&] { accept(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([&] { reject(); }); });
+    AddOkCancel(this, QRect(139, 101, 75, 25), QRect(222, 101, 75, 25), btnOk, btnCancel);
 }
 
 void TfrmRemindAfter::showEvent(QShowEvent* event) {
