@@ -1,5 +1,6 @@
 #include "bench/BenchData.h"
 
+#include "app/Main.h"
 #include "tests/support/TestDb.h"
 
 std::vector<FieldDef> BenchTaskFields() {
@@ -81,4 +82,19 @@ void LoadBenchTablesInMemory(TDM& dm, int tasks, int events, TDateTime now) {
     if (!dm.IsConnected()) dm.Connect();
     dm.cdsTask.Load(BenchTaskFields(), BenchTaskRows(tasks, now));
     dm.cdsBirth.Load(BenchBirthFields(), BenchBirthRows(events, now));
+}
+
+BenchProgram::BenchProgram(int tasks, int events, TDateTime now) {
+    Clock::Freeze(now);
+    DM = &dm;
+    LoadBenchTablesInMemory(dm, tasks, events, now);
+    window = std::make_unique<TfrmMain>();
+    frmMain = window.get();
+}
+
+BenchProgram::~BenchProgram() {
+    frmMain = nullptr;
+    window.reset();
+    DM = nullptr;
+    Clock::Reset();
 }

@@ -3,7 +3,11 @@
 
 #include <vector>
 
+#include <memory>
+
 #include "data/DataModule.h"
+
+class TfrmMain;
 
 // Rows in the column order of TASK and BIRTH: a mix of done, raised,
 // pending and undated tasks around `now`, none of them due at `now`; events
@@ -19,3 +23,14 @@ void AppendBenchRows(TMemTable& table, const std::vector<std::vector<Value>>& ro
 // A data module connected to a database of its own whose task and event
 // tables are then filled in memory only, as after loading.
 void LoadBenchTablesInMemory(TDM& dm, int tasks, int events, TDateTime now);
+
+// A program for the benchmarks: the clock frozen at `now`, a data module
+// with the tables in memory and a main window, both set as the program's
+// own until it goes.
+class BenchProgram {
+  public:
+    BenchProgram(int tasks, int events, TDateTime now);
+    ~BenchProgram();
+    TDM dm;
+    std::unique_ptr<TfrmMain> window;
+};

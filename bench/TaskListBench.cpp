@@ -8,21 +8,13 @@
 namespace {
 
 void BM_LoadTaskList(benchmark::State& state) {
-    const TDateTime now = EncodeDateTime(2026, 12, 8, 14, 0, 0, 0);
-    Clock::Freeze(now);
-    TDM dm;
-    DM = &dm;
-    LoadBenchTablesInMemory(dm, int(state.range(0)), 0, now);
-    TfrmMain window;
-    frmMain = &window;
+    BenchProgram program(int(state.range(0)), 0, EncodeDateTime(2026, 12, 8, 14, 0, 0, 0));
+    TfrmMain& window = *program.window;
     for (auto _ : state) {
         window.LoadTaskList(true, 100000 + int(state.range(0)) / 2);
         benchmark::DoNotOptimize(window.TaskList->rowCount());
     }
     state.SetComplexityN(state.range(0));
-    frmMain = nullptr;
-    DM = nullptr;
-    Clock::Reset();
 }
 BENCHMARK(BM_LoadTaskList)
     ->Arg(1000)

@@ -12,14 +12,10 @@ namespace {
 void BM_ReminderTick(benchmark::State& state) {
     // In June half of the events are still to come this year: the event
     // pass works out their lead.
-    const TDateTime now = EncodeDateTime(2026, 6, 8, 14, 0, 0, 0);
-    Clock::Freeze(now);
-    TDM dm;
-    DM = &dm;
-    LoadBenchTablesInMemory(dm, int(state.range(0)), int(state.range(1)), now);
-    TfrmMain window;
-    frmMain = &window;
-    window.LoadTaskList(false, 0);
+    BenchProgram program(int(state.range(0)), int(state.range(1)),
+                         EncodeDateTime(2026, 6, 8, 14, 0, 0, 0));
+    TDM& dm = program.dm;
+    program.window->LoadTaskList(false, 0);
     // Past the notice time: the event pass looks at every event.
     NotifyDays = 1;
     NotifyTime = EncodeTime(10, 0, 0, 0);
@@ -27,9 +23,6 @@ void BM_ReminderTick(benchmark::State& state) {
         RunReminderCheck();
     if (dm.cdsTask.HasChanges() || dm.cdsBirth.HasChanges())
         state.SkipWithError("a reminder was due");
-    frmMain = nullptr;
-    DM = nullptr;
-    Clock::Reset();
 }
 BENCHMARK(BM_ReminderTick)->Args({10000, 1000})->Unit(benchmark::kMicrosecond);
 
