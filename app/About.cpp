@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/ErrorReport.h"
-#include "app/WindowPlace.h"
+#include "platform/ErrorReport.h"
+#include "platform/WindowPlace.h"
 
 TfrmAbout* frmAbout = nullptr;
 

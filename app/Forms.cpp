@@ -3,15 +3,15 @@
 #include <QTimer>
 
 #include "app/About.h"
-#include "app/ErrorReport.h"
 #include "app/Main.h"
-#include "app/Modal.h"
-#include "app/WindowPlace.h"
 #include "calendar/BirthAdd.h"
 #include "calendar/BirthAll.h"
 #include "calendar/BirthLegend.h"
 #include "data/DataModule.h"
 #include "plan/NewTask.h"
+#include "platform/ErrorReport.h"
+#include "platform/Modal.h"
+#include "platform/WindowPlace.h"
 #include "remind/RemindAfter.h"
 #include "remind/RemindIn.h"
 #include "settings/Options.h"

@@ -20,13 +20,14 @@
 #include <cmath>
 
 #include "app/About.h"
-#include "app/ErrorReport.h"
 #include "app/Forms.h"
-#include "app/Modal.h"
 #include "app/Previnst.h"
 #include "calendar/CalendarRouts.h"
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"
+#include "plan/TaskPlan.h"
+#include "platform/ErrorReport.h"
+#include "platform/Modal.h"
 #include "platform/RunMessage.h"
 #include "remind/Scheduler.h"
 #include "settings/Options.h"
@@ -54,8 +55,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Quillet"));
     resize(730, 537);
     CreateActions();
-    CreatePages();
     CreateMenus();
+    CreatePages();
 
     StatusClock = new QLabel(this);
     StatusClock->setMinimumWidth(64);
@@ -123,11 +124,6 @@ void TfrmMain::CreateActions() {
     acCalendarLegend = action(this, "acCalendarLegend", "Легенда");
     acCalendarOptions = action(this, "acCalendarOptions", "Настройки календаря...");
 
-    connect(acTaskAdd, &QAction::triggered, this, GUARDED(this, NewTask));
-    connect(acTaskNew, &QAction::triggered, this, GUARDED(this, NewTask));
-    connect(acTaskEdit, &QAction::triggered, this, GUARDED(this, EditTask));
-    connect(acTaskDelete, &QAction::triggered, this, GUARDED(this, DeleteTasks));
-    connect(acTaskSelectAll, &QAction::triggered, this, GUARDED(this, SelectAll));
     connect(acClosePlanWindow, &QAction::triggered, this, GUARDED(this, ClosePlanWindow));
     connect(acShutDown, &QAction::triggered, this, GUARDED(this, ShutDown));
     connect(acOptions, &QAction::triggered, this, GUARDED(this, ChangeOptions));
@@ -182,38 +178,14 @@ void TfrmMain::CreatePages() {
     setCentralWidget(PageControl);
 
     tshPlan = new QWidget;
-    ListView = new QTableView(tshPlan);
-    TaskList = new TaskListModel(ListView);
-    ListView->setModel(TaskList);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->setShowGrid(true);
-    ListView->setWordWrap(false);
-    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    ListView->verticalHeader()->hide();
-    ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView->verticalHeader()->setDefaultSectionSize(20);
-    ListView->horizontalHeader()->setHighlightSections(false);
-    ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    ListView->setIconSize(QSize(16, 16));
-    for (int c = 0; c < TaskListModel::ColumnCount; ++c)
-        ListView->setColumnWidth(c, TaskListModel::ColumnWidth(c, ListView->font(), ListView));
-    // The selection stays as visible when the list has no focus.
-    QPalette pal = ListView->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight,
-                 pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                 pal.color(QPalette::Active, QPalette::HighlightedText));
-    ListView->setPalette(pal);
-    ListView->installEventFilter(this);
-    ListView->viewport()->installEventFilter(this);
-    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        Guarded([&] { popmPlan->popup(ListView->viewport()->mapToGlobal(p)); });
-    });
-    auto* planLayout = new QVBoxLayout(tshPlan);
-    planLayout->setContentsMargins(0, 0, 0, 0);
-    planLayout->addWidget(ListView);
+    Plan = new TTaskPlan(tshPlan, popmPlan);
+    ListView = Plan->ListView;
+    TaskList = Plan->TaskList;
+    connect(acTaskAdd, &QAction::triggered, Plan, GUARDED(Plan, NewTask));
+    connect(acTaskNew, &QAction::triggered, Plan, GUARDED(Plan, NewTask));
+    connect(acTaskEdit, &QAction::triggered, Plan, GUARDED(Plan, EditTask));
+    connect(acTaskDelete, &QAction::triggered, Plan, GUARDED(Plan, DeleteTasks));
+    connect(acTaskSelectAll, &QAction::triggered, Plan, GUARDED(Plan, SelectAll));
     PageControl->addTab(tshPlan, QStringLiteral("План"));
 
     tshNotes = new QWidget;
@@ -289,7 +261,7 @@ void TfrmMain::FormShow() {
     ListView->setFocus(Qt::OtherFocusReason);
     ListView->viewport()->update();
     edControlCalendarPB->setFixedWidth(0);
-    LoadTaskList(false, 0);
+    Plan->LoadTaskList(false, 0);
 }
 
 void TfrmMain::FormDestroy() {
@@ -346,7 +318,7 @@ void TfrmMain::TimerSystemTimer() {
 }
 
 void TfrmMain::TimerNotifyTimer() {
-    RunReminderCheck();
+    RunReminderCheck(Plan);
 }
 
 void TfrmMain::ShutDown() {
@@ -405,26 +377,6 @@ void TfrmMain::SaveWindowPlacement() {
     // The outer position and the inner size, as they are restored.
     const bool maximized = windowState() & Qt::WindowMaximized;
     WriteWindowPlacement(WindowPlacement{x(), y(), width(), height(), maximized});
-}
-
-bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListView && event->type() == QEvent::KeyPress) {
-        bool handled = false;
-        Guarded([&] { ListViewKeyDown(static_cast<QKeyEvent*>(event), handled); });
-        return handled;
-    }
-    if (watched == ListView->viewport()) {
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            Guarded([&] { ListViewDblClick(); });
-            return true;
-        }
-        // A press on the empty area keeps the selection as it is.
-        if (event->type() == QEvent::MouseButtonPress) {
-            const auto* me = static_cast<QMouseEvent*>(event);
-            if (!ListView->indexAt(me->position().toPoint()).isValid()) return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::LoadNotes() {}

@@ -16,6 +16,7 @@ class QTableView;
 class QTextEdit;
 class QTimer;
 class TaskListModel;
+class TTaskPlan;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -28,7 +29,8 @@ class TfrmMain : public QMainWindow {
     QWidget* tshPlan = nullptr;
     QWidget* tshNotes = nullptr;
     QWidget* tshBirth = nullptr;
-    QTableView* ListView = nullptr;
+    TTaskPlan* Plan = nullptr;          // the task list and the task commands
+    QTableView* ListView = nullptr;     // the plan's list
     TaskListModel* TaskList = nullptr;  // the rows of ListView
     QTextEdit* reNotes = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
@@ -88,17 +90,6 @@ class TfrmMain : public QMainWindow {
     // Tests decide whether a tray exists; otherwise the desktop tells.
     static int ForceTray;  // -1 ask the desktop, 0 none, 1 present
 
-    // ---- The task plan
-    void NewTask();
-    void EditTask();
-    void DeleteTasks();
-    void SelectAll();
-    void ListViewDblClick();
-    // Rebuilds the task list from the task table.
-    void LoadTaskList(bool KeepSelection, int SelectId);
-    // ID of the first selected row of the task list, 0 when none.
-    int SelectedTaskId() const;
-
     // ---- The notes page
     void LoadNotes();
     void SaveNotes();
@@ -111,14 +102,12 @@ class TfrmMain : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;  // FormClose
     void changeEvent(QEvent* event) override;      // minimising
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateActions();
     void CreateMenus();
     void CreatePages();
     void FormClose();
-    void ListViewKeyDown(QKeyEvent* event, bool& handled);
 
     bool firstShowDone_ = false;
     bool restoringState_ = false;

@@ -7,9 +7,9 @@
 
 #include "app/Forms.h"
 #include "app/Main.h"
-#include "app/Modal.h"
 #include "app/Previnst.h"
 #include "app/Translations.h"
+#include "platform/Modal.h"
 
 namespace {
 

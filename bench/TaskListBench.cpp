@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "bench/BenchData.h"
 #include "plan/TaskListModel.h"
+#include "plan/TaskPlan.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ void BM_LoadTaskList(benchmark::State& state) {
     BenchProgram program(int(state.range(0)), 0, EncodeDateTime(2026, 12, 8, 14, 0, 0, 0));
     TfrmMain& window = *program.window;
     for (auto _ : state) {
-        window.LoadTaskList(true, 100000 + int(state.range(0)) / 2);
+        window.Plan->LoadTaskList(true, 100000 + int(state.range(0)) / 2);
         benchmark::DoNotOptimize(window.TaskList->rowCount());
     }
     state.SetComplexityN(state.range(0));

@@ -4,6 +4,7 @@
 
 #include "app/Main.h"
 #include "bench/BenchData.h"
+#include "plan/TaskPlan.h"
 #include "remind/Scheduler.h"
 #include "settings/Settings.h"
 
@@ -15,12 +16,12 @@ void BM_ReminderTick(benchmark::State& state) {
     BenchProgram program(int(state.range(0)), int(state.range(1)),
                          EncodeDateTime(2026, 6, 8, 14, 0, 0, 0));
     TDM& dm = program.dm;
-    program.window->LoadTaskList(false, 0);
+    program.window->Plan->LoadTaskList(false, 0);
     // Past the notice time: the event pass looks at every event.
     NotifyDays = 1;
     NotifyTime = EncodeTime(10, 0, 0, 0);
     for (auto _ : state)
-        RunReminderCheck();
+        RunReminderCheck(program.window->Plan);
     if (dm.cdsTask.HasChanges() || dm.cdsBirth.HasChanges())
         state.SkipWithError("a reminder was due");
 }

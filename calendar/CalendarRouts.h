@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 extern quint16 CalendarYear;    // the year drawn
 extern TDateTime SelectedDate;  // the selected day

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "data/Value.h"
 
 // An error reported by the database client, with the server's text.

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "data/Value.h"
 
 class TMemTable;

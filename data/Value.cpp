@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 qint64 Value::toInt() const {
     switch (kind()) {

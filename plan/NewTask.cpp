@@ -12,8 +12,8 @@
 #include <QTimeEdit>
 #include <algorithm>
 
-#include "app/ErrorReport.h"
-#include "app/WindowPlace.h"
+#include "platform/ErrorReport.h"
+#include "platform/WindowPlace.h"
 
 TfrmNewTask* frmNewTask = nullptr;
 

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 class QCheckBox;
 class QDateEdit;

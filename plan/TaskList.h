@@ -4,10 +4,17 @@
 #include <QString>
 #include <vector>
 
-#include "app/Global.h"
-#include "plan/TaskListModel.h"
+#include "core/Global.h"
 
 class TMemTable;
+
+// One row of the task list: the task's ID and the texts and picture
+// computed when the list was filled.
+struct TaskRow {
+    int id = 0;
+    QString date, time, caption, category, done;
+    int icon = 0;  // 0 bell, 1 dial, 2 overdue (no picture)
+};
 
 // "<Пн>" .. "<Вс>" for the weekday of `date`.
 QString WeekDayTag(TDateTime date);

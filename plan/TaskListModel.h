@@ -8,11 +8,7 @@
 #include <QIcon>
 #include <vector>
 
-struct TaskRow {
-    int id = 0;
-    QString date, time, caption, category, done;
-    int icon = 0;  // 0 bell, 1 dial, 2 overdue (no picture)
-};
+#include "plan/TaskList.h"
 
 class TaskListModel : public QAbstractTableModel {
     Q_OBJECT

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 namespace Autostart {
 namespace {

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <cerrno>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "platform/RuntimeDir.h"
 
 bool InstanceLock::ProbeAlreadyRunning(const QString& name) {

@@ -15,7 +15,7 @@
 
 #include <QString>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 namespace ProfileFile {
 

@@ -14,7 +14,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "platform/RuntimeDir.h"
 
 namespace {

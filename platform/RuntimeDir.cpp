@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 QString RuntimeDir() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include "app/ErrorReport.h"
-#include "app/WindowPlace.h"
+#include "platform/ErrorReport.h"
+#include "platform/WindowPlace.h"
 #include "remind/Notify.h"
 
 TfrmBirthNotify::TfrmBirthNotify(QWidget* parent) : QDialog(parent) {

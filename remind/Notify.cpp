@@ -12,10 +12,12 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <algorithm>
 
-#include "app/ErrorReport.h"
-#include "app/Modal.h"
-#include "app/WindowPlace.h"
+#include "platform/ErrorReport.h"
+#include "platform/Modal.h"
+#include "platform/WindowPlace.h"
+#include "remind/Postpone.h"
 #include "remind/RemindAfter.h"
 #include "remind/RemindIn.h"
 
@@ -51,18 +53,6 @@ bool PlayAlarmSound(SoundPlayer& player, QString& openError, QString* error) {
 
 namespace {
 
-constexpr qint64 MsPerMinute = 60 * 1000;
-constexpr qint64 MsPerHour = 60 * MsPerMinute;
-constexpr qint64 MsPerDay = 24 * MsPerHour;
-
-// `moment` moved by `ms` milliseconds, exact to the millisecond.
-TDateTime AddMs(TDateTime moment, qint64 ms) {
-    qint64 days, msOfDay;
-    SplitDateTime(moment, days, msOfDay);
-    const qint64 total = days * MsPerDay + msOfDay + ms;
-    return JoinDateTime(total / MsPerDay, total % MsPerDay);
-}
-
 // The button keeps its width; its caption gets a smaller font when the
 // system font is too wide for it.
 void FitCaption(QPushButton* button) {
@@ -71,13 +61,6 @@ void FitCaption(QPushButton* button) {
         font.setPointSizeF(font.pointSizeF() - 0.5);
         button->setFont(font);
     }
-}
-
-// Tomorrow (from `moment`) at `hour` o'clock.
-TDateTime TomorrowAt(TDateTime moment, int hour) {
-    qint64 days, msOfDay;
-    SplitDateTime(moment, days, msOfDay);
-    return JoinDateTime(days + 1, hour * MsPerHour);
 }
 
 }  // namespace
@@ -183,44 +166,29 @@ void TfrmNotify::btnLaterClick() {
 
 void TfrmNotify::Nt12Click(QAction* item) {
     Postponed = true;
-    const TDateTime now = Now();
-    if (item == N5m) {
-        PostponeTo = AddMs(now, 5 * MsPerMinute);
-    } else if (item == N15m) {
-        PostponeTo = AddMs(now, 15 * MsPerMinute);
-    } else if (item == N30m) {
-        PostponeTo = AddMs(now, 30 * MsPerMinute);
-    } else if (item == N1h) {
-        PostponeTo = AddMs(now, MsPerHour);
-    } else if (item == N2h) {
-        PostponeTo = AddMs(now, 2 * MsPerHour);
-    } else if (item == N1d) {
-        PostponeTo = AddMs(now, MsPerDay);
-    } else if (item == N2d) {
-        PostponeTo = AddMs(now, 2 * MsPerDay);
-    } else if (item == N5d) {
-        PostponeTo = AddMs(now, 5 * MsPerDay);
-    } else if (item == Nt8) {
-        PostponeTo = TomorrowAt(now, 8);
-    } else if (item == Nt12) {
-        PostponeTo = TomorrowAt(now, 12);
+    const std::pair<QAction*, PostponeChoice> fixed[] = {
+        {N5m, PostponeChoice::In5Minutes},   {N15m, PostponeChoice::In15Minutes},
+        {N30m, PostponeChoice::In30Minutes}, {N1h, PostponeChoice::In1Hour},
+        {N2h, PostponeChoice::In2Hours},     {N1d, PostponeChoice::In1Day},
+        {N2d, PostponeChoice::In2Days},      {N5d, PostponeChoice::In5Days},
+        {Nt8, PostponeChoice::Tomorrow8},    {Nt12, PostponeChoice::Tomorrow12}};
+    auto choice = std::find_if(std::begin(fixed), std::end(fixed),
+                               [item](const auto& f) { return f.first == item; });
+    if (choice != std::end(fixed)) {
+        PostponeTo = PostponeMoment(choice->second, Now());
     } else if (item == NtimeAfter) {
         if (ShowModal(frmRemindAfter) != QDialog::Accepted) {
             Postponed = false;
             return;
         }
-        const qint64 days = frmRemindAfter->Edit1->value();
-        const qint64 hours = frmRemindAfter->Edit2->value();
-        const qint64 minutes = frmRemindAfter->Edit3->value();
-        PostponeTo = AddMs(Now(), days * MsPerDay + hours * MsPerHour + minutes * MsPerMinute);
+        PostponeTo = PostponeAfter(Now(), frmRemindAfter->Edit1->value(),
+                                   frmRemindAfter->Edit2->value(), frmRemindAfter->Edit3->value());
     } else if (item == NtimeIn) {
         if (ShowModal(frmRemindIn) != QDialog::Accepted) {
             Postponed = false;
             return;
         }
-        const QTime t = frmRemindIn->dtpTime->time();
-        PostponeTo =
-            FromQDateTime(frmRemindIn->dtpDate->date(), QTime(t.hour(), t.minute(), t.second()));
+        PostponeTo = PostponeAt(frmRemindIn->dtpDate->date(), frmRemindIn->dtpTime->time());
     } else {
         Postponed = false;
         return;

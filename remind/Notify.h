@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "platform/SoundPlayer.h"
 
 class QAction;

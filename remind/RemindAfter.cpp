@@ -5,8 +5,8 @@
 #include <QShowEvent>
 #include <QSpinBox>
 
-#include "app/ErrorReport.h"
-#include "app/WindowPlace.h"
+#include "platform/ErrorReport.h"
+#include "platform/WindowPlace.h"
 #include "remind/RemindIn.h"
 
 TfrmRemindAfter* frmRemindAfter = nullptr;

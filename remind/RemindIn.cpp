@@ -8,9 +8,9 @@
 #include <QShowEvent>
 #include <QTimeEdit>
 
-#include "app/ErrorReport.h"
-#include "app/Global.h"
-#include "app/WindowPlace.h"
+#include "core/Global.h"
+#include "platform/ErrorReport.h"
+#include "platform/WindowPlace.h"
 
 TfrmRemindIn* frmRemindIn = nullptr;
 

@@ -3,11 +3,11 @@
 #include <QPlainTextEdit>
 #include <memory>
 
-#include "app/ErrorReport.h"
-#include "app/Main.h"
-#include "app/Modal.h"
-#include "app/WindowPlace.h"
 #include "data/DataModule.h"
+#include "plan/TaskPlan.h"
+#include "platform/ErrorReport.h"
+#include "platform/Modal.h"
+#include "platform/WindowPlace.h"
 #include "remind/BirthNotify.h"
 #include "remind/Notify.h"
 #include "settings/Settings.h"
@@ -85,14 +85,14 @@ TDateTime EventDayInYear(TDateTime eventDate, int year) {
     return EncodeDate(year, d.month, DaysInAMonth(year, d.month));
 }
 
-void RunReminderCheck() {
+void RunReminderCheck(TTaskPlan* plan) {
     if (!DM || !DM->IsConnected()) return;
-    CheckTasks();
+    CheckTasks(plan);
     CheckEvents();
 }
 
-void CheckTasks() {
-    const int selected = frmMain ? frmMain->SelectedTaskId() : 0;
+void CheckTasks(TTaskPlan* plan) {
+    const int selected = plan ? plan->SelectedTaskId() : 0;
     TMemTable& t = DM->cdsTask;
     const int cId = t.FieldIndex(QStringLiteral("ID"));
     const int cAlert = t.FieldIndex(QStringLiteral("NEEDALERT"));
@@ -159,7 +159,7 @@ void CheckTasks() {
         DM->ApplyTable(t);
     }
     window.reset();
-    if (frmMain) frmMain->LoadTaskList(true, selected);
+    if (plan) plan->LoadTaskList(true, selected);
 }
 
 void CheckEvents() {

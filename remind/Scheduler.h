@@ -11,19 +11,21 @@
 #include <QPointer>
 #include <vector>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 class TfrmNotify;
 class TfrmBirthNotify;
+class TTaskPlan;
 
 // Open reminder windows, the newest last; their depth places the next one.
 extern std::vector<QPointer<TfrmNotify>> NotifyWindows;
 extern std::vector<QPointer<TfrmBirthNotify>> BirthNotifyWindows;
 
-void RunReminderCheck();
+// `plan` (may be null) keeps its selection across a task reminder.
+void RunReminderCheck(TTaskPlan* plan);
 
 // The task pass and the event pass of a tick.
-void CheckTasks();
+void CheckTasks(TTaskPlan* plan);
 void CheckEvents();
 
 // An event's day in `year`: its day and month with that year; 29 February

@@ -16,12 +16,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/ErrorReport.h"
-#include "app/Global.h"
-#include "app/Modal.h"
-#include "app/WindowPlace.h"
+#include "core/Global.h"
 #include "platform/Autostart.h"
+#include "platform/ErrorReport.h"
+#include "platform/Modal.h"
 #include "platform/ProfileFile.h"
+#include "platform/WindowPlace.h"
 #include "settings/Settings.h"
 
 TfrmOptions* frmOptions = nullptr;

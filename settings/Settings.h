@@ -12,7 +12,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 class QTimer;
 

@@ -16,10 +16,10 @@
 #include <QTimer>
 
 #include "app/Main.h"
-#include "app/Modal.h"
 #include "app/Previnst.h"
 #include "calendar/CalendarRouts.h"
 #include "data/DataModule.h"
+#include "platform/Modal.h"
 #include "platform/ProfileFile.h"
 #include "platform/RunMessage.h"
 #include "settings/Options.h"

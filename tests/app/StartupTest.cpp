@@ -9,10 +9,10 @@
 
 #include "app/Forms.h"
 #include "app/Main.h"
-#include "app/Modal.h"
 #include "app/RunFirst.h"
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"
+#include "platform/Modal.h"
 #include "platform/RunMessage.h"
 #include "settings/Settings.h"
 #include "tests/support/GuiTest.h"

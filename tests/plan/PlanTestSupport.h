@@ -23,6 +23,7 @@
 #include "data/DataModule.h"
 #include "plan/NewTask.h"
 #include "plan/TaskListModel.h"
+#include "plan/TaskPlan.h"
 #include "tests/support/GuiTest.h"
 #include "tests/support/ProgramTest.h"
 

@@ -89,7 +89,7 @@ TEST_F(TaskCommandsTest, DeleteFromTheMenuWithTheListRebuiltDuringTheQuestion) {
     clickRow(5, Qt::ControlModifier);
     // A reminder tick rebuilds the list while the question is up.
     WhenModal([](QWidget* w) {
-        frmMain->LoadTaskList(true, 0);
+        frmMain->Plan->LoadTaskList(true, 0);
         Pump();
         QTest::mouseClick(qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes), Qt::LeftButton);
     });

@@ -111,7 +111,7 @@ TEST_F(TaskEditorTest, NewTaskWithoutReminderAndInThePast) {
     EXPECT_LT(rowOf(noDate), 2) << "undated tasks stand first";
 
     // A moment already past is taken as typed.
-    withEditor([] { frmMain->NewTask(); },
+    withEditor([] { frmMain->Plan->NewTask(); },
                [](TfrmNewTask& e) {
                    EXPECT_TRUE(e.chbNeedAlert->isChecked()) << "each new task starts with one";
                    EXPECT_TRUE(e.edCaption->text().isEmpty());
@@ -373,7 +373,7 @@ TEST_F(TaskEditorTest, TicksWhileTheEditorIsOpenDoNotMoveTheSave) {
                        notice = n->Memo->toPlainText();
                        QTest::mouseClick(n->btnOk, Qt::LeftButton);
                    });
-                   QTimer::singleShot(0, [] { RunReminderCheck(); });
+                   QTimer::singleShot(0, [] { RunReminderCheck(frmMain->Plan); });
                    EXPECT_TRUE(QTest::qWaitFor(
                        [&] { return !notice.isEmpty() && QApplication::activeModalWidget() == &e; },
                        8000));

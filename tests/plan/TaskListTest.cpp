@@ -143,7 +143,7 @@ TEST_F(TaskListTest, RowsInOrderOfTheirMomentWithTheirTextsAndPictures) {
 
     // The pictures are those of the moment of the rebuild.
     Clock::Advance(1000);
-    frmMain->LoadTaskList(false, 0);
+    frmMain->Plan->LoadTaskList(false, 0);
     EXPECT_EQ(picture(nextSecond), "none");
     EXPECT_EQ(picture(future), "bell");
 }
@@ -151,18 +151,18 @@ TEST_F(TaskListTest, RowsInOrderOfTheirMomentWithTheirTextsAndPictures) {
 TEST_F(TaskListTest, RebuildKeepsOrDropsTheSelection) {
     TfrmMain& m = *frmMain;
     clickRow(4);
-    m.LoadTaskList(true, midnight);
+    m.Plan->LoadTaskList(true, midnight);
     EXPECT_EQ(selectedRows(), std::vector<int>{rowOf(midnight)});
     EXPECT_EQ(currentRow(), rowOf(midnight));
     EXPECT_TRUE(DM->cdsTask.Eof()) << "the table is left past its last row";
 
-    m.LoadTaskList(true, 999999);
+    m.Plan->LoadTaskList(true, 999999);
     EXPECT_EQ(selectedRows(), std::vector<int>{0}) << "no such task: the first row";
     EXPECT_EQ(currentRow(), 0);
 
     clickRow(2);
     clickRow(5, Qt::ControlModifier);
-    m.LoadTaskList(false, future);
+    m.Plan->LoadTaskList(false, future);
     EXPECT_TRUE(selectedRows().empty());
 
     // The rows come from the table as it is now.
@@ -175,7 +175,7 @@ TEST_F(TaskListTest, RebuildKeepsOrDropsTheSelection) {
     ASSERT_TRUE(t.Locate(atNow));
     t.Delete();
     t.First();
-    m.LoadTaskList(true, future);
+    m.Plan->LoadTaskList(true, future);
     EXPECT_TRUE(t.Eof());
     ASSERT_EQ(rowCount(), 9);
     EXPECT_EQ(rowOf(atNow), -1);
@@ -197,7 +197,7 @@ TEST_F(TaskListTest, SelectedRowIsScrolledIntoView) {
         t.FieldByName(QStringLiteral("CAPTION")).SetString(QStringLiteral("Задание %1").arg(i));
         t.Post();
     }
-    frmMain->LoadTaskList(true, 5059);
+    frmMain->Plan->LoadTaskList(true, 5059);
     Pump();
     const QRect shown = list()->visualRect(rows()->index(rowOf(5059), 0));
     EXPECT_TRUE(list()->viewport()->rect().contains(shown)) << "the selected row is visible";
@@ -207,8 +207,8 @@ TEST_F(TaskListTest, WithoutTheDatabaseTheListStaysAsItIs) {
     clickRow(3);
     const std::vector<int> before = listIds();
     DM->Close();
-    frmMain->LoadTaskList(true, future);
-    frmMain->LoadTaskList(false, 0);
+    frmMain->Plan->LoadTaskList(true, future);
+    frmMain->Plan->LoadTaskList(false, 0);
     EXPECT_EQ(listIds(), before);
     EXPECT_EQ(selectedRows(), std::vector<int>{3});
 }
@@ -217,7 +217,7 @@ class EmptyTaskListTest : public PlanTest {};
 
 TEST_F(EmptyTaskListTest, EmptyTableGivesAnEmptyListWithoutSelection) {
     EXPECT_EQ(rowCount(), 0);
-    frmMain->LoadTaskList(true, 0);
+    frmMain->Plan->LoadTaskList(true, 0);
     EXPECT_EQ(rowCount(), 0);
     EXPECT_FALSE(list()->selectionModel()->hasSelection());
     EXPECT_TRUE(DM->cdsTask.Eof());

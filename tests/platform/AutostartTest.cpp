@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "tests/support/TempDir.h"
 
 namespace {

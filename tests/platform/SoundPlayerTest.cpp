@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "tests/platform/AlsaTestHome.h"
 #include "tests/support/TempDir.h"
 

@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/Global.h"
-#include "app/Modal.h"
+#include "core/Global.h"
+#include "platform/Modal.h"
 #include "remind/Notify.h"
 #include "remind/RemindAfter.h"
 #include "remind/RemindIn.h"

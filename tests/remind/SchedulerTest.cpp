@@ -16,6 +16,7 @@
 #include "app/Main.h"
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"
+#include "plan/TaskPlan.h"
 #include "platform/ProfileFile.h"
 #include "remind/BirthNotify.h"
 #include "remind/Scheduler.h"
@@ -155,7 +156,7 @@ class SchedulerTest : public ProgramTest {
 
     // One tick, with nothing left to do for the event loop afterwards.
     void Tick() {
-        RunReminderCheck();
+        RunReminderCheck(frmMain->Plan);
         Pump();
         EXPECT_TRUE(NotifyWindows.empty());
         EXPECT_TRUE(BirthNotifyWindows.empty());
@@ -515,7 +516,7 @@ TEST_F(SchedulerTest, NestedTickStacksTheNextReminderOnTop) {
             firstAt = w->frameGeometry().topLeft();
             firstExpected = StackedAt(w, 1);
             // A tick while the window is open: the second task comes on top.
-            RunReminderCheck();
+            RunReminderCheck(frmMain->Plan);
             depthBackInFirst = NotifyWindows.size();
             Postpone (&TfrmNotify::N15m)(w);
         })
@@ -529,7 +530,7 @@ TEST_F(SchedulerTest, NestedTickStacksTheNextReminderOnTop) {
                              NotifyWindows[0]->isVisible() && NotifyWindows[1] == w;
             // The third is reached while both are open.
             Clock::Advance(19.5 * 3600000);
-            RunReminderCheck();
+            RunReminderCheck(frmMain->Plan);
             TickDoneAndOk(w);
         })
         .Then([&](QDialog* w) {
@@ -569,7 +570,7 @@ TEST_F(SchedulerTest, ListKeepsItsSelectionAcrossAReminder) {
     frmMain->ShowAtStart(false);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frmMain));
     QTableView* list = frmMain->ListView;
-    ASSERT_EQ(frmMain->SelectedTaskId(), 0) << "nothing is selected at the start";
+    ASSERT_EQ(frmMain->Plan->SelectedTaskId(), 0) << "nothing is selected at the start";
 
     // No row selected: after the reminder the first row is.
     {
@@ -577,7 +578,7 @@ TEST_F(SchedulerTest, ListKeepsItsSelectionAcrossAReminder) {
         user.Then(Postpone(&TfrmNotify::N5d));
         Tick();
     }
-    EXPECT_EQ(frmMain->SelectedTaskId(), undated);
+    EXPECT_EQ(frmMain->Plan->SelectedTaskId(), undated);
     EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1);
 
     // The user selects "Впереди"; the postponed task moves past it, and the
@@ -588,13 +589,13 @@ TEST_F(SchedulerTest, ListKeepsItsSelectionAcrossAReminder) {
     ASSERT_GE(row, 0);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                       list->visualRect(frmMain->TaskList->index(row, 1)).center());
-    ASSERT_EQ(frmMain->SelectedTaskId(), ahead);
+    ASSERT_EQ(frmMain->Plan->SelectedTaskId(), ahead);
     {
         User user;
         user.Then(Postpone(&TfrmNotify::N5d));
         Tick();
     }
-    EXPECT_EQ(frmMain->SelectedTaskId(), ahead);
+    EXPECT_EQ(frmMain->Plan->SelectedTaskId(), ahead);
     EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(Moment(soon), "2026-12-13 14:37:52.0000");
     EXPECT_EQ(Moment(later), "2026-12-13 14:37:52.0000");
@@ -629,7 +630,7 @@ TEST_F(SchedulerTest, TickNestedInAStoreFailureBoxLeavesTheReminderItsOwnText) {
         user.Then([&](QDialog* w) {
                 auto* box = qobject_cast<QMessageBox*>(w);
                 if (box) failure = box->text();
-                RunReminderCheck();
+                RunReminderCheck(frmMain->Plan);
                 ClickButton(w, QStringLiteral("OK"));
             })
             .Then([&](QDialog* w) {
@@ -811,7 +812,7 @@ TEST_F(SchedulerTest, TaskComesBeforeTheEventOfTheSameTick) {
         User user;
         user.Then([&](QDialog* w) {
                 order << MemoLines(w).value(1);
-                RunReminderCheck();
+                RunReminderCheck(frmMain->Plan);
                 PressOk(w);
             })
             .Then([&](QDialog* w) {

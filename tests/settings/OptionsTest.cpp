@@ -18,8 +18,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/Modal.h"
 #include "platform/Autostart.h"
+#include "platform/Modal.h"
 #include "platform/ProfileFile.h"
 #include "tests/settings/SettingsFixture.h"
 #include "tests/support/GuiTest.h"

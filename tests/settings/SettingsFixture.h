@@ -9,7 +9,7 @@
 #include <QString>
 #include <ostream>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "settings/Settings.h"
 #include "tests/support/TempDir.h"
 

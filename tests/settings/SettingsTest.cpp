@@ -7,7 +7,7 @@
 
 #include "platform/ProfileFile.h"
 #include "tests/settings/SettingsFixture.h"
-#include "tests/support/GuiTest.h"
+#include "tests/support/Pump.h"
 
 using SettingsFile = SettingsTestBase;
 

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QSaveFile>
 
-#include "app/Global.h"
 #include "app/Translations.h"
+#include "core/Global.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -64,9 +64,3 @@ void AnswerMessageBox(QMessageBox::StandardButton answer, QString* seenText, QSt
         QTest::mouseClick(b, Qt::LeftButton);
     });
 }
-
-void Pump(int ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (ms > 0) QTest::qWait(ms);
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}

@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+#include "tests/support/Pump.h"
+
 class QAbstractButton;
 class QWidget;
 
@@ -23,6 +25,3 @@ void ClickButton(QWidget* window, const QString& text);
 // `seen` (when given) receives the box's caption and text.
 void AnswerMessageBox(QMessageBox::StandardButton answer, QString* seenText = nullptr,
                       QString* seenCaption = nullptr);
-
-// Lets queued events and timers run for `ms` milliseconds.
-void Pump(int ms = 0);

@@ -4,8 +4,8 @@
 
 #include "app/Forms.h"
 #include "app/Main.h"
-#include "app/Modal.h"
 #include "data/FbClient.h"
+#include "platform/Modal.h"
 #include "settings/Settings.h"
 #include "tests/platform/AlsaTestHome.h"
 

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "app/Global.h"
+#include "core/Global.h"
 #include "tests/support/TestDb.h"
 
 class AlsaTestHome;

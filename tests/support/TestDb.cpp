@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <stdexcept>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 QString TemplateDatabase() {
     const QString dir = QStringLiteral(QUILLET_TEMPLATE_DIR);

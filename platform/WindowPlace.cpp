@@ -1,4 +1,4 @@
-#include "app/WindowPlace.h"
+#include "platform/WindowPlace.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,14 +1,37 @@
-#include "app/Modal.h"
+#include "platform/Modal.h"
 
 #include <QApplication>
 #include <QDialog>
 
 namespace {
 bool ending = false;
+
+ModalHook& hook() {
+    static ModalHook h;
+    return h;
+}
+
+// Hands a shown window to the test hook; true when it answered it.
+bool answeredByHook(QDialog* window) {
+    if (!hook()) return false;
+    window->setResult(QDialog::Rejected);
+    window->show();
+    if (!hook()(window)) {
+        window->hide();
+        return false;
+    }
+    if (window->isVisible()) window->hide();
+    return true;
+}
+}  // namespace
+
+void SetModalHook(ModalHook h) {
+    hook() = std::move(h);
 }
 
 int ShowModal(QDialog* dialog) {
     if (ending) return QDialog::Rejected;
+    if (answeredByHook(dialog)) return dialog->result();
     return dialog->exec();
 }
 
@@ -17,6 +40,7 @@ QMessageBox::StandardButton MessageBox(const QString& text, const QString& capti
                                        QMessageBox::Icon icon) {
     if (ending) return QMessageBox::NoButton;
     QMessageBox box(icon, caption, text, buttons, QApplication::activeWindow());
+    if (answeredByHook(&box)) return box.standardButton(box.clickedButton());
     const int r = box.exec();
     return ending ? QMessageBox::NoButton : QMessageBox::StandardButton(r);
 }

@@ -7,7 +7,7 @@
 #include <QString>
 #include <exception>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 void ShowErrorReport(const QString& text);
 
@@ -25,4 +25,4 @@ void Guarded(F&& handler) noexcept {
 }
 
 // A slot that runs a member handler of `obj` guarded, for connect().
-#define GUARDED(obj, method) [obj] { Guarded([&] { (obj)->method(); }); }
+#define GUARDED(obj, method) [o = (obj)] { Guarded([&] { o->method(); }); }

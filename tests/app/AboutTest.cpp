@@ -11,7 +11,7 @@
 #include <QTest>
 #include <functional>
 
-#include "app/Modal.h"
+#include "platform/Modal.h"
 #include "tests/settings/SettingsFixture.h"
 #include "tests/support/GuiTest.h"
 

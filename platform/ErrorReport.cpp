@@ -1,9 +1,9 @@
-#include "app/ErrorReport.h"
+#include "platform/ErrorReport.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "app/Modal.h"
+#include "platform/Modal.h"
 
 QString CurrentErrorText() {
     try {

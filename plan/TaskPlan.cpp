@@ -1,20 +1,24 @@
-// The task commands of the main window: new, edit, delete, select all,
-// the list's keys and double click, and the rebuild of the list.
+#include "plan/TaskPlan.h"
+
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTimeEdit>
+#include <QVBoxLayout>
 
-#include "app/Main.h"
-#include "app/Modal.h"
 #include "data/DataModule.h"
 #include "plan/NewTask.h"
 #include "plan/TaskList.h"
+#include "plan/TaskListModel.h"
+#include "platform/ErrorReport.h"
+#include "platform/Modal.h"
 
 namespace {
 
@@ -42,7 +46,69 @@ void limitEditor(TMemTable& t) {
 
 }  // namespace
 
-int TfrmMain::SelectedTaskId() const {
+TTaskPlan::TTaskPlan(QWidget* page, QMenu* popmPlan) : QObject(page), popmPlan_(popmPlan) {
+    ListView = new QTableView(page);
+    TaskList = new TaskListModel(ListView);
+    ListView->setModel(TaskList);
+    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView->setShowGrid(true);
+    ListView->setWordWrap(false);
+    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    ListView->verticalHeader()->hide();
+    ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView->verticalHeader()->setDefaultSectionSize(20);
+    ListView->horizontalHeader()->setHighlightSections(false);
+    ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ListView->setIconSize(QSize(16, 16));
+    for (int c = 0; c < TaskListModel::ColumnCount; ++c)
+        ListView->setColumnWidth(c, TaskListModel::ColumnWidth(c, ListView->font(), ListView));
+    // The selection stays as visible when the list has no focus.
+    QPalette pal = ListView->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    ListView->setPalette(pal);
+    ListView->installEventFilter(this);
+    ListView->viewport()->installEventFilter(this);
+    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        Guarded([&] { popmPlan_->popup(ListView->viewport()->mapToGlobal(p)); });
+    });
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ListView);
+}
+
+bool TTaskPlan::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListView && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        Guarded([&] { ListViewKeyDown(static_cast<QKeyEvent*>(event), handled); });
+        return handled;
+    }
+    if (watched == ListView->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            Guarded([&] { ListViewDblClick(); });
+            return true;
+        }
+        // A press on the empty area keeps the selection as it is.
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* me = static_cast<QMouseEvent*>(event);
+            if (!ListView->indexAt(me->position().toPoint()).isValid()) return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TTaskPlan::SelectRow(int row) {
+    const QModelIndex index = TaskList->index(row, 0);
+    ListView->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ListView->scrollTo(index);
+}
+
+int TTaskPlan::SelectedTaskId() const {
     const QModelIndexList rows = ListView->selectionModel()->selectedRows();
     int first = -1;
     for (const QModelIndex& i : rows)
@@ -50,22 +116,17 @@ int TfrmMain::SelectedTaskId() const {
     return first < 0 ? 0 : TaskList->IdAt(first);
 }
 
-void TfrmMain::LoadTaskList(bool KeepSelection, int SelectId) {
+void TTaskPlan::LoadTaskList(bool KeepSelection, int SelectId) {
     if (!DM || !DM->IsConnected()) return;
     int position = 0;
     std::vector<TaskRow> rows = BuildTaskRows(DM->cdsTask, SelectId, position);
     TaskList->Reset(std::move(rows));
     QItemSelectionModel* sel = ListView->selectionModel();
     sel->clearSelection();
-    if (KeepSelection && TaskList->rowCount() > 0) {
-        const QModelIndex index = TaskList->index(position, 0);
-        sel->setCurrentIndex(index,
-                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        ListView->scrollTo(index);
-    }
+    if (KeepSelection && TaskList->rowCount() > 0) SelectRow(position);
 }
 
-void TfrmMain::NewTask() {
+void TTaskPlan::NewTask() {
     // A second start of the command (say from the tray) while the editor
     // is open only brings it forward.
     if (frmNewTask->isVisible()) {
@@ -100,7 +161,7 @@ void TfrmMain::NewTask() {
     LoadTaskList(true, id);
 }
 
-void TfrmMain::EditTask() {
+void TTaskPlan::EditTask() {
     const int id = SelectedTaskId();
     if (id == 0) return;
     TMemTable& t = DM->cdsTask;
@@ -126,7 +187,7 @@ void TfrmMain::EditTask() {
     LoadTaskList(true, id);
 }
 
-void TfrmMain::DeleteTasks() {
+void TTaskPlan::DeleteTasks() {
     const QModelIndexList selected = ListView->selectionModel()->selectedRows();
     if (selected.isEmpty()) return;
     // The chosen rows are taken before the question: a reminder that comes
@@ -149,26 +210,21 @@ void TfrmMain::DeleteTasks() {
     DM->ApplyTable(t);
     LoadTaskList(false, 0);
     const int count = TaskList->rowCount();
-    if (count > 0) {
-        const QModelIndex index = TaskList->index(std::min(firstPosition, count - 1), 0);
-        ListView->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        ListView->scrollTo(index);
-    }
+    if (count > 0) SelectRow(std::min(firstPosition, count - 1));
 }
 
-void TfrmMain::SelectAll() {
+void TTaskPlan::SelectAll() {
     ListView->selectAll();
 }
 
-void TfrmMain::ListViewDblClick() {
+void TTaskPlan::ListViewDblClick() {
     if (ListView->selectionModel()->hasSelection())
         EditTask();
     else
         NewTask();
 }
 
-void TfrmMain::ListViewKeyDown(QKeyEvent* event, bool& handled) {
+void TTaskPlan::ListViewKeyDown(QKeyEvent* event, bool& handled) {
     const Qt::KeyboardModifiers mods =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     handled = true;

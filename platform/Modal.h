@@ -5,8 +5,10 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <functional>
 
 class QDialog;
+class QWidget;
 
 // Shows `dialog` modally and returns its result; QDialog::Rejected at
 // once while the program is ending.
@@ -23,3 +25,11 @@ void EndProgram();
 bool ProgramEnding();
 // For tests that start a new program run in the same process.
 void ResetProgramEnding();
+
+// For tests: a hook that gets every modal window once it is shown. It
+// answers the window itself (clicks a button, closes it) and returns true;
+// the window then closes without a nested loop, with the result the answer
+// gave it. Returning false lets the window run its real modal loop. An
+// empty hook is the program's own behaviour.
+using ModalHook = std::function<bool(QWidget* window)>;
+void SetModalHook(ModalHook hook);

@@ -1,7 +1,7 @@
 // The shared routines: date-time arithmetic, formats, clock, code page.
 #include <gtest/gtest.h>
 
-#include "app/Global.h"
+#include "core/Global.h"
 
 class GlobalTest : public ::testing::Test {
   protected:

@@ -1,0 +1,18 @@
+// Windows-1251, the code page of the database, the settings file and the
+// previous version's files.
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+QByteArray ToWin1251(const QString& text);  // characters outside it become '?'
+QString FromWin1251(const char* data, qsizetype size);
+inline QString FromWin1251(const QByteArray& data) {
+    return FromWin1251(data.constData(), data.size());
+}
+bool IsWin1251Char(QChar c);
+// The text as Windows-1251 can hold it.
+QString ThroughWin1251(const QString& text);
+// The byte of `c` in Windows-1251, -1 when it has none.
+int Win1251Byte(char16_t c);
