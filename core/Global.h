@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/DateTime.h"
 #include "core/Error.h"
+#include "core/EventDates.h"
 #include "core/ExePath.h"
 #include "core/Formats.h"
 #include "core/Win1251.h"

@@ -26,10 +26,10 @@ bool ProgramEnding();
 // For tests that start a new program run in the same process.
 void ResetProgramEnding();
 
-// For tests: a hook that gets every modal window once it is shown. It
-// answers the window itself (clicks a button, closes it) and returns true;
-// the window then closes without a nested loop, with the result the answer
-// gave it. Returning false lets the window run its real modal loop. An
-// empty hook is the program's own behaviour.
+// For tests: a hook that gets every modal window before it is shown. It
+// may show and answer the window itself (click a button, close it) and
+// return true: the window then closes without a nested loop, with the
+// result the answer gave it. Returning false lets the window run its real
+// modal loop. An empty hook is the program's own behaviour.
 using ModalHook = std::function<bool(QWidget* window)>;
 void SetModalHook(ModalHook hook);

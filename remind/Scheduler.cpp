@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <memory>
 
+#include "core/EventDates.h"
 #include "data/DataModule.h"
 #include "plan/TaskPlan.h"
 #include "platform/ErrorReport.h"
@@ -76,13 +77,6 @@ void ResetSchedulerForTests() {
     soundFailureReported = false;
     NotifyWindows.clear();
     BirthNotifyWindows.clear();
-}
-
-TDateTime EventDayInYear(TDateTime eventDate, int year) {
-    const DateParts d = DecodeDate(eventDate);
-    TDateTime result;
-    if (TryEncodeDate(year, d.month, d.day, result)) return result;
-    return EncodeDate(year, d.month, DaysInAMonth(year, d.month));
 }
 
 void RunReminderCheck(TTaskPlan* plan) {

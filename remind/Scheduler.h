@@ -28,9 +28,5 @@ void RunReminderCheck(TTaskPlan* plan);
 void CheckTasks(TTaskPlan* plan);
 void CheckEvents();
 
-// An event's day in `year`: its day and month with that year; 29 February
-// falls on 28 February in a year without it.
-TDateTime EventDayInYear(TDateTime eventDate, int year);
-
 // A sound that cannot be played is reported once in a run; tests start anew.
 void ResetSchedulerForTests();

@@ -25,6 +25,7 @@
 #include "plan/TaskListModel.h"
 #include "plan/TaskPlan.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/ProgramTest.h"
 
 // Readable texts in the failure messages.

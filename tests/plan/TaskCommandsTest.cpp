@@ -15,49 +15,35 @@ class TaskCommandsTest : public PlanTest {
     }
     // Deletes the chosen rows with the Delete key, answering the question.
     void deleteChosen(QMessageBox::StandardButton answer) {
-        QString text, caption;
-        AnswerMessageBox(answer, &text, &caption);
+        ModalAnswers answers;
+        answers.Press(answer);
         key(Qt::Key_Delete);
-        Pump();
-        EXPECT_EQ(text, "Удалить выделенные задания?");
-        EXPECT_EQ(caption, "Удаление");
+        ASSERT_EQ(answers.Windows().size(), 1u);
+        EXPECT_EQ(answers.Windows()[0].text, "Удалить выделенные задания?");
+        EXPECT_EQ(answers.Windows()[0].title, "Удаление");
+        EXPECT_EQ(answers.Windows()[0].buttons, QMessageBox::Yes | QMessageBox::No);
     }
     std::vector<int> ids;
 };
 
 TEST_F(TaskCommandsTest, DeleteAsksOnceAndDeletesTheChosenTasks) {
-    expectNoWindow([] { key(Qt::Key_Delete); });  // nothing chosen: no question
+    {
+        ModalAnswers none;
+        key(Qt::Key_Delete);  // nothing chosen: no question
+    }
     EXPECT_EQ(storedCount(), 7);
 
     clickRow(1);
     clickRow(3, Qt::ControlModifier);
     clickRow(4, Qt::ControlModifier);
     // The question has Yes and No; No keeps everything.
-    WhenModal([](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
-    });
-    key(Qt::Key_Delete);
+    deleteChosen(QMessageBox::No);
     EXPECT_EQ(storedCount(), 7);
     EXPECT_EQ(rowCount(), 7);
     EXPECT_EQ(selectedRows(), (std::vector<int>{1, 3, 4}));
 
     // Yes: one question for the three, all gone from the database.
-    int questions = 0;
-    QTimer counter;
-    QObject::connect(&counter, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            ++questions;
-            QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
-        }
-    });
-    counter.start(10);
-    key(Qt::Key_Delete);
-    Pump(50);
-    counter.stop();
-    EXPECT_EQ(questions, 1);
+    deleteChosen(QMessageBox::Yes);
     EXPECT_EQ(storedCount(), 4);
     for (int gone : {ids[1], ids[3], ids[4]})
         EXPECT_EQ(stored(gone, "ID"), "<no row>");
@@ -81,16 +67,17 @@ TEST_F(TaskCommandsTest, DeleteAsksOnceAndDeletesTheChosenTasks) {
     EXPECT_EQ(rowCount(), 0);
     EXPECT_EQ(storedCount(), 0);
     EXPECT_FALSE(list()->selectionModel()->hasSelection());
-    expectNoWindow([] { key(Qt::Key_Delete); });
+    ModalAnswers none;
+    key(Qt::Key_Delete);
 }
 
 TEST_F(TaskCommandsTest, DeleteFromTheMenuWithTheListRebuiltDuringTheQuestion) {
     clickRow(2);
     clickRow(5, Qt::ControlModifier);
     // A reminder tick rebuilds the list while the question is up.
-    WhenModal([](QWidget* w) {
+    ModalAnswers answers;
+    answers.Then([](QWidget* w) {
         frmMain->Plan->LoadTaskList(true, 0);
-        Pump();
         QTest::mouseClick(qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes), Qt::LeftButton);
     });
     frmMain->acTaskDelete->trigger();

@@ -14,6 +14,7 @@
 #include <deque>
 
 #include "app/Main.h"
+#include "core/EventDates.h"
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"
 #include "plan/TaskPlan.h"
