@@ -29,6 +29,7 @@
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/RunMessage.h"
+#include "platform/TrayIcon.h"
 #include "remind/Scheduler.h"
 #include "settings/Options.h"
 #include "settings/Settings.h"
@@ -69,18 +70,21 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     TimerSystem->setInterval(250);
     connect(TimerSystem, &QTimer::timeout, this, GUARDED(this, TimerSystemTimer));
     TimerNotify = new QTimer(this);  // switched on by the data module
+    // Qt never delivers a timer's next timeout while the handler of the
+    // previous one still runs, and a check that raises a reminder waits in
+    // the window's modal loop until it closes. So each tick only posts its
+    // check: while a window is open, the next ticks post theirs, which run
+    // nested in that window's loop and may open further windows on top.
     connect(TimerNotify, &QTimer::timeout, this, [this] {
-        // While an error of an earlier tick is on the screen, ticks wait:
-        // an error that repeats must not pile up boxes ten times a second.
-        static bool reporting = false;
-        if (reporting) return;
-        try {
-            TimerNotifyTimer();
-        } catch (...) {
-            reporting = true;
-            ShowErrorReport(CurrentErrorText());
-            reporting = false;
-        }
+        if (tickPosted_) return;
+        tickPosted_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                tickPosted_ = false;
+                RunTick();
+            },
+            Qt::QueuedConnection);
     });
 
     // The close request of a later start arrives here.
@@ -92,11 +96,10 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     // The creation steps.
     const QIcon icon = ProgramIcon();
     setWindowIcon(icon);
-    TrayIcon = new QSystemTrayIcon(icon, this);
-    TrayIcon->setToolTip(QStringLiteral("Quillet"));
-    connect(TrayIcon, &QSystemTrayIcon::activated, this,
+    TrayIcon = new ::TrayIcon(icon, QStringLiteral("Quillet"), popmTray, this);
+    connect(TrayIcon, &::TrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason r) { Guarded([&] { TrayIconNotify(r); }); });
-    TrayIcon->show();
+    TrayIcon->Show();
     LoadWindowPlacement();
     TimerSystemTimer();
     TimerSystem->start();
@@ -145,7 +148,8 @@ void TfrmMain::CreateMenus() {
     mnuHelp = menuBar()->addMenu(QStringLiteral("Справка"));
     mnuHelp->addAction(acAbout);
 
-    popmTray = new QMenu(this);
+    // The tray menu belongs to no window: a modal window must not block it.
+    popmTray = new QMenu;
     popmTray->addAction(acRestorePlanWindow);
     popmTray->setDefaultAction(acRestorePlanWindow);  // shown bold
     popmTray->addSeparator();
@@ -227,7 +231,7 @@ void TfrmMain::CreatePages() {
 
 bool TfrmMain::HidesToTray() const {
     if (ForceTray >= 0) return ForceTray == 1;
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return ::TrayIcon::Available();
 }
 
 void TfrmMain::ShowAtStart(bool hidden) {
@@ -266,10 +270,12 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::FormDestroy() {
     if (TrayIcon) {
-        TrayIcon->hide();
+        TrayIcon->Hide();
         delete TrayIcon;
         TrayIcon = nullptr;
     }
+    delete popmTray;
+    popmTray = nullptr;
     if (DM) DM->Close();
 }
 
@@ -302,9 +308,7 @@ void TfrmMain::OnRunMessage(quint32 message, quint32 wParam, quint32) {
 void TfrmMain::TrayIconNotify(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::Context:
-            activateWindow();
-            popmTray->popup(QCursor::pos());
-            break;
+            break;  // the tray has opened its menu at the cursor
         case QSystemTrayIcon::Trigger:
             RestorePlanWindow();
             break;
@@ -315,6 +319,19 @@ void TfrmMain::TrayIconNotify(QSystemTrayIcon::ActivationReason reason) {
 
 void TfrmMain::TimerSystemTimer() {
     StatusClock->setText(u' ' + FormatLongTime(Now()));
+}
+
+void TfrmMain::RunTick() {
+    // While an error of an earlier tick is on the screen, ticks wait: an
+    // error that repeats must not pile up boxes ten times a second.
+    if (tickReporting_) return;
+    try {
+        TimerNotifyTimer();
+    } catch (...) {
+        tickReporting_ = true;
+        ShowErrorReport(CurrentErrorText());
+        tickReporting_ = false;
+    }
 }
 
 void TfrmMain::TimerNotifyTimer() {
@@ -330,6 +347,13 @@ void TfrmMain::RestorePlanWindow() {
     showNormal();
     activateWindow();
     raise();
+    // A dialog or reminder that is open stays in front of the window: it
+    // may have been minimised together with it.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal->isMinimized()) modal->showNormal();
+        modal->raise();
+        modal->activateWindow();
+    }
     if (PageControl->currentWidget() == tshNotes) LoadNotes();
 }
 

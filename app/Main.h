@@ -16,6 +16,7 @@ class QTableView;
 class QTextEdit;
 class QTimer;
 class TaskListModel;
+class TrayIcon;
 class TTaskPlan;
 
 class TfrmMain : public QMainWindow {
@@ -38,7 +39,7 @@ class TfrmMain : public QMainWindow {
     QLineEdit* edControlCalendarPB = nullptr;
     QLabel* StatusClock = nullptr;  // first status bar panel
     QLabel* StatusSecond = nullptr;
-    QSystemTrayIcon* TrayIcon = nullptr;
+    ::TrayIcon* TrayIcon = nullptr;
     QMenu* popmTray = nullptr;
     QMenu* popmPlan = nullptr;
     QMenu* popmBirth = nullptr;
@@ -108,9 +109,12 @@ class TfrmMain : public QMainWindow {
     void CreateMenus();
     void CreatePages();
     void FormClose();
+    void RunTick();  // one tick of the reminder timer, errors reported
 
     bool firstShowDone_ = false;
     bool restoringState_ = false;
+    bool tickPosted_ = false;     // a tick's check waits in the event queue
+    bool tickReporting_ = false;  // a tick's error is on the screen
 };
 
 extern TfrmMain* frmMain;

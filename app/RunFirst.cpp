@@ -9,6 +9,7 @@
 #include "app/Main.h"
 #include "app/Previnst.h"
 #include "app/Translations.h"
+#include "platform/GuardedApplication.h"
 #include "platform/Modal.h"
 
 namespace {
@@ -59,15 +60,19 @@ int RunProgram(int argc, char** argv) {
     if (AlreadyRunning) return 0;
     if (cl.PauseGiven) std::this_thread::sleep_for(std::chrono::seconds(cl.StartPause));
 
-    QApplication app(argc, argv);
+    TGuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setQuitOnLastWindowClosed(false);
     InstallRussianTranslation();
     QApplication::setWindowIcon(ProgramIcon());
 
     CreateForms();
-    frmMain->ShowAtStart(cl.StartHidden);
-    QApplication::exec();
+    // A close request answered during start-up (a question on the screen)
+    // could not end a loop that had not begun: the program ends here.
+    if (!ProgramEnding()) {
+        frmMain->ShowAtStart(cl.StartHidden);
+        QApplication::exec();
+    }
     // The loop is over; the last questions of the ending may still be asked.
     ResetProgramEnding();
     DestroyForms();

@@ -17,3 +17,6 @@ class EQuillet : public std::exception {
     QString message_;
     std::string utf8_;
 };
+
+// The text of the exception being handled; call inside a catch block.
+QString CurrentErrorText();

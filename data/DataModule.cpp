@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "core/Log.h"
+
 TDM* DM = nullptr;
 
 namespace {
@@ -33,6 +35,7 @@ TDM::TDM() {
         try {
             SendPending();
         } catch (...) {
+            WriteLog(QStringLiteral("Sending pending changes failed: ") + CurrentErrorText());
         }
     });
 }

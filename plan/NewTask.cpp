@@ -47,6 +47,7 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
     dtpDate->setGeometry(10, 56, 130, 26);
     dtpDate->setDisplayFormat(ShortDateFormat());
     dtpDate->setCalendarPopup(true);
+    dtpDate->setLocale(FormatLocale());  // the drop-down month calendar in Russian
     dtpDate->setMinimumDate(QDate(1753, 1, 1));
     lbTime = new QLabel(QStringLiteral("Время"), mid);
     lbTime->setGeometry(150, 38, 110, 18);

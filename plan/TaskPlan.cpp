@@ -130,6 +130,7 @@ void TTaskPlan::NewTask() {
     // A second start of the command (say from the tray) while the editor
     // is open only brings it forward.
     if (frmNewTask->isVisible()) {
+        if (frmNewTask->isMinimized()) frmNewTask->showNormal();
         frmNewTask->raise();
         frmNewTask->activateWindow();
         return;

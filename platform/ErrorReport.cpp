@@ -3,24 +3,15 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "core/Log.h"
 #include "platform/Modal.h"
-
-QString CurrentErrorText() {
-    try {
-        throw;
-    } catch (const EQuillet& e) {
-        return e.message();
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Неизвестная ошибка");
-    }
-}
 
 void ShowErrorReport(const QString& text) {
     try {
         MessageBox(text, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
     } catch (...) {
-        // Nothing more can be done for an error while reporting an error.
+        // The user cannot be told; the log keeps both texts.
+        WriteLog(QStringLiteral("The error report failed (%1) while reporting: %2")
+                     .arg(CurrentErrorText(), text));
     }
 }

@@ -11,9 +11,6 @@
 
 void ShowErrorReport(const QString& text);
 
-// The text of the exception being handled (call inside a catch block).
-QString CurrentErrorText();
-
 // Runs `handler`, reporting whatever escapes it.
 template <typename F>
 void Guarded(F&& handler) noexcept {

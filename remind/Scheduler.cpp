@@ -10,6 +10,7 @@
 #include "platform/Modal.h"
 #include "platform/WindowPlace.h"
 #include "remind/BirthNotify.h"
+#include "remind/DueRules.h"
 #include "remind/Notify.h"
 #include "settings/Settings.h"
 
@@ -65,12 +66,6 @@ void placeByDepth(QDialog* w, int depth) {
     PlaceAtCentre(w, 20 * depth);
 }
 
-qint64 msOfDay(TDateTime dt) {
-    qint64 days, ms;
-    SplitDateTime(dt, days, ms);
-    return ms;
-}
-
 }  // namespace
 
 void ResetSchedulerForTests() {
@@ -88,32 +83,10 @@ void RunReminderCheck(TTaskPlan* plan) {
 void CheckTasks(TTaskPlan* plan) {
     const int selected = plan ? plan->SelectedTaskId() : 0;
     TMemTable& t = DM->cdsTask;
-    const int cId = t.FieldIndex(QStringLiteral("ID"));
-    const int cAlert = t.FieldIndex(QStringLiteral("NEEDALERT"));
-    const int cNotified = t.FieldIndex(QStringLiteral("NOTIFIED"));
-    const int cDone = t.FieldIndex(QStringLiteral("EXECUTED"));
-    const int cWhen = t.FieldIndex(QStringLiteral("DATETIME"));
-    if (cId < 0 || cAlert < 0 || cNotified < 0 || cDone < 0 || cWhen < 0)
-        throw EQuillet(QStringLiteral("В таблице TASK нет нужных столбцов"));
-
-    const TDateTime now = Now();
-    const int count = t.RecordCount();
-    int due = -1;
-    for (int row = 0; row < count; ++row) {
-        if (!t.Cell(row, cAlert).toFlag() || t.Cell(row, cNotified).toFlag() ||
-            t.Cell(row, cDone).toFlag())
-            continue;
-        const Value& when = t.Cell(row, cWhen);
-        if (now >= when.toFloat()) {
-            due = row;
-            break;
-        }
-        // The table is in ascending order of the moment: every later row
-        // is due later still.
-        if (!when.isNull()) break;
-    }
+    const int due = FindDueTask(t, Now());
     if (due < 0) return;
 
+    const int cId = t.FieldIndex(QStringLiteral("ID"));
     const int id = int(t.Cell(due, cId).toInt());
     // Marked and stored before the window: no nested tick raises it again.
     t.SetRecNo(due);
@@ -158,30 +131,10 @@ void CheckTasks(TTaskPlan* plan) {
 
 void CheckEvents() {
     TMemTable& b = DM->cdsBirth;
-    const int cDate = b.FieldIndex(QStringLiteral("DATE"));
-    const int cNotified = b.FieldIndex(QStringLiteral("NOTIFIED"));
-    if (cDate < 0 || cNotified < 0)
-        throw EQuillet(QStringLiteral("В таблице BIRTH нет нужных столбцов"));
-    // The present moment, read again after every notice window (which may
-    // stay open past midnight).
-    TDateTime today = 0;
-    int year = 0;
-    bool afterNoticeTime = false;
-    auto readClock = [&] {
-        const TDateTime now = Now();
-        today = DateOf(now);
-        year = YearOf(today);
-        afterNoticeTime = msOfDay(now) >= msOfDay(NotifyTime);
-    };
-    readClock();
-
-    for (int row = 0; row < b.RecordCount(); ++row) {
-        // Before the notice time of the day nothing is announced.
-        if (!afterNoticeTime) return;
-        if (b.Cell(row, cNotified).toFlag()) continue;
-        const double lead = EventDayInYear(b.Cell(row, cDate).toFloat(), year) - today;
-        if (!(lead < NotifyDays)) continue;
-
+    // The clock is read again after every notice window, which may stay
+    // open past midnight or past the notice time.
+    for (int row = FindDueEvent(b, 0, Now(), NotifyDays, NotifyTime); row >= 0;
+         row = FindDueEvent(b, row + 1, Now(), NotifyDays, NotifyTime)) {
         b.SetRecNo(row);
         b.Edit();
         b.FieldByName(QStringLiteral("NOTIFIED")).SetBoolean(true);
@@ -200,8 +153,5 @@ void CheckEvents() {
         writeMemo(window->Memo, lines);
         playAlarm(*window);
         ShowModal(window.get());
-        entry.Pop();
-        window.reset();
-        readClock();
     }
 }

@@ -22,6 +22,7 @@
 #include "platform/Modal.h"
 #include "platform/ProfileFile.h"
 #include "platform/RunMessage.h"
+#include "platform/TrayIcon.h"
 #include "settings/Options.h"
 #include "settings/Settings.h"
 #include "tests/support/GuiTest.h"
@@ -77,8 +78,9 @@ TEST_F(MainWindowTest, WindowHasItsCaptionPagesMenusAndTrayMenu) {
               QStringList({"Список событий за день", "Список всех событий", "-",
                            "Добавить событие...", "-", "Легенда", "-", "Настройки календаря..."}));
     EXPECT_FALSE(m.windowIcon().isNull());
-    EXPECT_TRUE(m.TrayIcon && m.TrayIcon->isVisible());
-    EXPECT_EQ(m.TrayIcon->toolTip(), "Quillet");
+    EXPECT_TRUE(m.TrayIcon && m.TrayIcon->IsVisible());
+    EXPECT_EQ(m.TrayIcon->ToolTip(), "Quillet");
+    EXPECT_EQ(m.TrayIcon->Menu(), m.popmTray);
     EXPECT_EQ(m.PB->size(), QSize(822, 588));
 }
 
@@ -113,7 +115,7 @@ TEST_F(MainWindowTest, CloseMinimiseAndCloseCommandHideAndWriteThePlacement) {
     EXPECT_EQ(ini("MainWindow", "Width"), "600");
     EXPECT_EQ(ini("MainWindow", "Height"), "400");
     EXPECT_EQ(ini("MainWindow", "Maximized"), "0");
-    EXPECT_TRUE(m.TrayIcon->isVisible()) << "the program goes on in the tray";
+    EXPECT_TRUE(m.TrayIcon->IsVisible()) << "the program goes on in the tray";
 
     m.RestorePlanWindow();
     EXPECT_TRUE(m.isVisible());
@@ -182,15 +184,18 @@ TEST_F(MainWindowTest, TrayLeftPressOpensRightPressShowsTheMenuOthersDoNothing) 
     EXPECT_FALSE(m.isVisible());
     EXPECT_FALSE(m.popmTray->isVisible());
 
-    QCursor::setPos(300, 200);
-    m.TrayIconNotify(QSystemTrayIcon::Context);
+    m.TrayIcon->Press(Qt::MiddleButton, QPoint(300, 200));
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_FALSE(m.popmTray->isVisible());
+
+    m.TrayIcon->Press(Qt::RightButton, QPoint(300, 200));
     Pump(20);
     EXPECT_TRUE(m.popmTray->isVisible());
     EXPECT_LE((m.popmTray->pos() - QPoint(300, 200)).manhattanLength(), 40) << "at the cursor";
     m.popmTray->hide();
     EXPECT_FALSE(m.isVisible());
 
-    m.TrayIconNotify(QSystemTrayIcon::Trigger);
+    m.TrayIcon->Press(Qt::LeftButton, QPoint(300, 200));
     EXPECT_TRUE(m.isVisible());
 }
 

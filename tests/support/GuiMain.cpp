@@ -7,6 +7,7 @@
 
 #include "app/Translations.h"
 #include "core/Global.h"
+#include "platform/GuardedApplication.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (own + "/runtime").toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (own + "/config").toLocal8Bit());
-    QApplication app(argc, argv);
+    TGuardedApplication app(argc, argv);
     InstallRussianTranslation();
     SetFormatLocale(QLocale(QLocale::Russian, QLocale::Russia));
     const int result = RUN_ALL_TESTS();

@@ -69,7 +69,11 @@ bool ModalAnswers::Take(QWidget* window) {
     Answer a = std::move(answers_.front());
     answers_.pop_front();
     if (!a.live) {
+        // Up and active, as after the first turns of its own loop.
         window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window, 1000)) fail("the window did not become active");
+        QCoreApplication::processEvents();
         a.act(window);
         return true;
     }

@@ -1,0 +1,12 @@
+#include "platform/GuardedApplication.h"
+
+#include "platform/ErrorReport.h"
+
+bool TGuardedApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowErrorReport(CurrentErrorText());
+        return false;
+    }
+}
