@@ -28,7 +28,12 @@ void SetModalHook(ModalHook h) {
 int ShowModal(QDialog* dialog) {
     if (ending) return QDialog::Rejected;
     if (answeredByHook(dialog)) return dialog->result();
-    return dialog->exec();
+    const int result = dialog->exec();
+    if (!ending) return result;
+    // The end of the program left the window's loop: it closes as cancelled.
+    dialog->setResult(QDialog::Rejected);
+    dialog->hide();
+    return QDialog::Rejected;
 }
 
 QMessageBox::StandardButton MessageBox(const QString& text, const QString& caption,

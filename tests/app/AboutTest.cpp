@@ -14,6 +14,7 @@
 #include "platform/Modal.h"
 #include "tests/settings/SettingsFixture.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/ModalAnswers.h"
 
 namespace {
 
@@ -31,18 +32,11 @@ class AboutWindow : public ::testing::Test {
 
     // Shows the window; `user` works in it and closes it.
     int show(const std::function<void(TfrmAbout*)>& user) {
-        WhenModal([user](QWidget* w) {
-            auto* d = qobject_cast<TfrmAbout*>(w);
-            if (d != frmAbout) {
-                ADD_FAILURE() << "another window came up";
-                w->close();
-                return;
-            }
-            user(d);
-            if (d->isVisible()) {
-                ADD_FAILURE() << "the window is still open";
-                d->reject();
-            }
+        ModalAnswers answers;
+        answers.Then([user](QWidget* w) {
+            ASSERT_EQ(w, frmAbout);
+            user(frmAbout);
+            EXPECT_FALSE(frmAbout->isVisible()) << "the window is still open";
         });
         // The pointer waits in the screen's corner, away from the links.
         QCursor::setPos(0, 0);

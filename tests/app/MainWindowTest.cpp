@@ -26,6 +26,7 @@
 #include "settings/Options.h"
 #include "settings/Settings.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/ProgramTest.h"
 
 namespace {
@@ -234,7 +235,8 @@ TEST_F(MainWindowTest, CloseRequestDuringTheOptionsDialogStoresNothing) {
     TfrmMain& m = *frmMain;
     m.ShowAtStart(false);
     bool dialogOpen = false;
-    WhenModal([&](QWidget* w) {
+    ModalAnswers user;
+    user.Live([&](QWidget* w) {
         dialogOpen = w == frmOptions;
         frmOptions->cbCheckPeriod->setCurrentIndex(0);
         // A later start asks this copy to end.
@@ -267,7 +269,8 @@ TEST_F(MainWindowTest, PageChangesWithoutConnectionDoNothing) {
 
 TEST_F(MainWindowTest, MessageBoxButtonsReadInRussian) {
     QString yes, no;
-    WhenModal([&](QWidget* w) {
+    ModalAnswers user;
+    user.Then([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
         yes = box->button(QMessageBox::Yes)->text().remove(u'&');

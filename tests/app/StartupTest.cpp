@@ -16,6 +16,7 @@
 #include "platform/RunMessage.h"
 #include "settings/Settings.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/ProgramTest.h"
 
 TEST(CommandLineTest, SwitchesAreFoundInThreePasses) {
@@ -155,8 +156,14 @@ TEST_F(ProgramTest, StartWithoutDatabaseReportsItAndRunsWithClosedTables) {
     EndProgramRun();
     QFile::remove(db.dbPath());
     QString text, caption;
-    AnswerMessageBox(QMessageBox::Ok, &text, &caption);
-    StartProgram();
+    {
+        ModalAnswers user;
+        user.Press(QMessageBox::Ok);
+        StartProgram();
+        ASSERT_EQ(user.Windows().size(), 1u);
+        text = user.Windows()[0].text;
+        caption = user.Windows()[0].title;
+    }
     EXPECT_EQ(caption, "Quillet");
     const QString head = QString::fromUtf8("Не удалось подключиться к базе данных.\n\n");
     EXPECT_TRUE(text.startsWith(head)) << text.toStdString();
@@ -168,12 +175,11 @@ TEST_F(ProgramTest, StartWithoutDatabaseReportsItAndRunsWithClosedTables) {
     frmMain->ShowAtStart(false);
     EXPECT_EQ(frmMain->TaskList->rowCount(), 0);
     // A command on the closed tables ends in the general error report.
-    QString error;
-    WhenModal([&](QWidget* editor) {
-        AnswerMessageBox(QMessageBox::Ok, &error);
-        ClickButton(editor, QString::fromUtf8("Ok"));
-    });
+    ModalAnswers user;
+    user.Then([](QWidget* editor) { ClickButton(editor, QString::fromUtf8("Ok")); })
+        .Press(QMessageBox::Ok);
     frmMain->acTaskAdd->trigger();
-    Pump(100);
-    EXPECT_FALSE(error.isEmpty());
+    ASSERT_EQ(user.Windows().size(), 2u);
+    EXPECT_EQ(user.Windows()[1].title, "Quillet");
+    EXPECT_FALSE(user.Windows()[1].text.isEmpty());
 }

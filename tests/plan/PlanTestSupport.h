@@ -126,46 +126,23 @@ inline void typeText(QWidget* w, const QString& text) {
 }
 
 // Runs `open`, which should bring up the task editor modally, and `user`
-// on the editor once it is up; `user` closes it. An editor left open is
-// closed after a while, with a failure, so a broken test cannot hang.
+// on the editor once it is up; `user` closes it.
 inline void withEditor(const std::function<void()>& open,
                        const std::function<void(TfrmNewTask&)>& user) {
-    auto seen = std::make_shared<bool>(false);
-    WhenModal([seen, user](QWidget* w) {
-        *seen = true;
+    ModalAnswers answers;
+    answers.Then([&](QWidget* w) {
         EXPECT_EQ(w, frmNewTask) << "the task editor is up";
         user(*frmNewTask);
     });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        ADD_FAILURE() << "a window is still open";
-        while (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            open->done(QDialog::Rejected);
-    });
-    watchdog.start(8000);
     open();
-    EXPECT_TRUE(*seen) << "the editor did not come up";
     Pump();
 }
 
-// Runs `action`, which must open no window at all; one that comes is
-// reported and closed.
+// Runs `action`, which must open no window at all.
 inline void expectNoWindow(const std::function<void()>& action) {
-    auto opened = std::make_shared<QString>();
-    QTimer guard;
-    guard.setInterval(20);
-    QObject::connect(&guard, &QTimer::timeout, [opened] {
-        if (auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            *opened = w->windowTitle();
-            w->done(QDialog::Rejected);
-        }
-    });
-    guard.start();
+    ModalAnswers none;
     action();
-    Pump(60);
-    guard.stop();
-    EXPECT_TRUE(opened->isEmpty()) << "a window came up: " << opened->toStdString();
+    Pump();
 }
 
 // Clicks the editor's OK or Cancel button.

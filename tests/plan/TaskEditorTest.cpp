@@ -4,10 +4,14 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 
+#include "platform/Modal.h"
+#include "platform/TrayIcon.h"
 #include "remind/Notify.h"
 #include "remind/Scheduler.h"
+#include "settings/Settings.h"
 #include "tests/plan/PlanTestSupport.h"
 
 namespace {
@@ -167,31 +171,43 @@ TEST_F(TaskEditorTest, CancelEscapeAndCloseBoxStoreNothing) {
     EXPECT_FALSE(DM->HasUnsentChanges());
 }
 
-TEST_F(TaskEditorTest, SecondNewTaskOnlyBringsTheOpenEditorForward) {
+TEST_F(TaskEditorTest, TrayStaysLiveWhileTheEditorIsOpen) {
     // From the tray, with the main window hidden: the editor comes up in the
-    // middle of the screen.
+    // middle of the screen, in its real modal loop. The tray's menu works
+    // over it: a second "Новое задание..." only brings it forward, "Открыть
+    // Quillet..." shows the main window under it, "Выход из программы" ends
+    // the program with the editor closed as cancelled.
     frmMain->close();
     ASSERT_FALSE(frmMain->isVisible());
-    withEditor([] { frmMain->acTaskNew->trigger(); },
-               [](TfrmNewTask& e) {
-                   const QPoint middle = QApplication::primaryScreen()->geometry().center();
-                   EXPECT_LE((e.frameGeometry().center() - middle).manhattanLength(), 40);
-                   typeText(e.edCaption, QStringLiteral("Черновик"));
-                   tick(e.chbNeedAlert);
-                   frmMain->acTaskNew->trigger();  // from the tray menu
-                   Pump(50);
-                   EXPECT_TRUE(e.isVisible());
-                   EXPECT_EQ(QApplication::activeModalWidget(), &e);
-                   EXPECT_EQ(e.windowTitle(), "Новое задание");
-                   EXPECT_EQ(e.edCaption->text(), "Черновик");
-                   EXPECT_FALSE(e.chbNeedAlert->isChecked());
-                   EXPECT_FALSE(e.dtpDate->isVisible());
-                   clickOk(e);
-               });
-    Pump(50);
-    EXPECT_FALSE(frmNewTask->isVisible()) << "no second editor follows";
-    EXPECT_EQ(storedCount(), 5);
-    EXPECT_EQ(SqlValue("SELECT COUNT(*) FROM TASK WHERE CAPTION = 'Черновик'"), "1");
+    bool centred = false, stillModal = false, keptTexts = false, mainShown = false;
+    bool editorOnTop = false;
+    {
+        ModalAnswers user;
+        user.Live([&](QWidget* w) {
+            TfrmNewTask& e = *frmNewTask;
+            const QPoint middle = QApplication::primaryScreen()->geometry().center();
+            centred = (e.frameGeometry().center() - middle).manhattanLength() <= 40;
+            typeText(e.edCaption, QStringLiteral("Черновик"));
+            tick(e.chbNeedAlert);
+            ChooseInTray(frmMain->acTaskNew);
+            stillModal = QApplication::activeModalWidget() == w && e.isVisible();
+            keptTexts = e.windowTitle() == "Новое задание" && e.edCaption->text() == "Черновик" &&
+                        !e.chbNeedAlert->isChecked();
+            ChooseInTray(frmMain->acRestorePlanWindow);
+            mainShown = frmMain->isVisible();
+            editorOnTop = QApplication::activeModalWidget() == w && e.isVisible();
+            ChooseInTray(frmMain->acShutDown);
+        });
+        frmMain->acTaskNew->trigger();
+    }
+    EXPECT_TRUE(centred);
+    EXPECT_TRUE(stillModal) << "a second new task only brings the editor forward";
+    EXPECT_TRUE(keptTexts);
+    EXPECT_TRUE(mainShown);
+    EXPECT_TRUE(editorOnTop);
+    EXPECT_TRUE(ProgramEnding());
+    EXPECT_FALSE(frmNewTask->isVisible());
+    EXPECT_EQ(storedCount(), 4) << "closed as cancelled";
 }
 
 TEST_F(TaskEditorTest, KeysOfTheEditorAndTheLengthsTheColumnsHold) {
@@ -362,25 +378,37 @@ TEST_F(TaskEditorTest, TicksWhileTheEditorIsOpenDoNotMoveTheSave) {
         });
         Pump(30);
     };
+    // The reminder comes from the real timer, nested in the editor's loop.
     QString notice;
+    bool onTop = false;
     clickRow(rowOf(later));
-    withEditor([] { key(Qt::Key_F2); },
-               [&](TfrmNewTask& e) {
-                   retype(e.edCaption, QStringLiteral("Встреча с Иваном в кафе"));
-                   WhenModal([&](QWidget* w) {
-                       auto* n = qobject_cast<TfrmNotify*>(w);
-                       ASSERT_NE(n, nullptr) << "the reminder window";
-                       notice = n->Memo->toPlainText();
-                       QTest::mouseClick(n->btnOk, Qt::LeftButton);
-                   });
-                   QTimer::singleShot(0, [] { RunReminderCheck(frmMain->Plan); });
-                   EXPECT_TRUE(QTest::qWaitFor(
-                       [&] { return !notice.isEmpty() && QApplication::activeModalWidget() == &e; },
-                       8000));
-                   tickChanging(early, QStringLiteral("Сдать отчёт вовремя"));
-                   EXPECT_EQ(e.edCaption->text(), "Встреча с Иваном в кафе");
-                   clickOk(e);
-               });
+    {
+        ModalAnswers user;
+        QPointer<QWidget> editor;
+        user.Live([&](QWidget* w) {
+                editor = w;
+                retype(frmNewTask->edCaption, QStringLiteral("Встреча с Иваном в кафе"));
+                SetTimerPeriod(frmMain->TimerNotify, 100);
+                frmMain->TimerNotify->start();
+            })
+            .Live([&](QWidget* w) {
+                auto* n = qobject_cast<TfrmNotify*>(w);
+                ASSERT_NE(n, nullptr) << "the reminder window";
+                frmMain->TimerNotify->stop();
+                notice = n->Memo->toPlainText();
+                onTop = QApplication::activeModalWidget() == w && editor && editor->isVisible();
+                QTest::mouseClick(n->btnOk, Qt::LeftButton);
+                QTimer::singleShot(0, qApp, [&] {
+                    TfrmNewTask& e = *frmNewTask;
+                    tickChanging(early, QStringLiteral("Сдать отчёт вовремя"));
+                    EXPECT_EQ(e.edCaption->text(), "Встреча с Иваном в кафе");
+                    clickOk(e);
+                });
+            });
+        key(Qt::Key_F2);
+        Pump();
+    }
+    EXPECT_TRUE(onTop) << "the reminder opens on top of the editor";
     EXPECT_TRUE(notice.contains(QStringLiteral("Принять лекарство")));
     EXPECT_EQ(stored(later, "CAPTION"), "Встреча с Иваном в кафе");
     EXPECT_EQ(storedMoment(later), "2026-12-15 18:05:30.0000");

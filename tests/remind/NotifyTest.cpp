@@ -10,6 +10,7 @@
 #include <QTimeEdit>
 #include <memory>
 
+#include "remind/Postpone.h"
 #include "tests/remind/ReminderTestSupport.h"
 
 namespace {
@@ -194,49 +195,28 @@ TEST_F(NotifyTest, MenuHasTheTwelveChoicesInOrder) {
     EXPECT_EQ(items, named);
 }
 
-struct FixedChoice {
-    const char* name;
-    QAction* TfrmNotify::*item;
-    TDateTime now;
-    TDateTime expected;
-};
-
-TEST_F(NotifyTest, FixedChoicesPostponeFromNow) {
-    const FixedChoice cases[] = {
-        {"5 min", &TfrmNotify::N5m, EncodeDateTime(2024, 3, 15, 14, 3, 20, 0),
-         EncodeDateTime(2024, 3, 15, 14, 8, 20, 0)},
-        {"15 min, ms kept", &TfrmNotify::N15m, EncodeDateTime(2024, 3, 15, 14, 3, 20, 125),
-         EncodeDateTime(2024, 3, 15, 14, 18, 20, 125)},
-        {"30 min over midnight", &TfrmNotify::N30m, EncodeDateTime(2024, 3, 15, 23, 45, 0, 0),
-         EncodeDateTime(2024, 3, 16, 0, 15, 0, 0)},
-        {"1 hour", &TfrmNotify::N1h, EncodeDateTime(2024, 3, 15, 14, 3, 20, 0),
-         EncodeDateTime(2024, 3, 15, 15, 3, 20, 0)},
-        {"2 hours over midnight", &TfrmNotify::N2h, EncodeDateTime(2024, 3, 15, 22, 30, 0, 999),
-         EncodeDateTime(2024, 3, 16, 0, 30, 0, 999)},
-        {"1 day", &TfrmNotify::N1d, EncodeDateTime(2024, 3, 15, 18, 30, 0, 0),
-         EncodeDateTime(2024, 3, 16, 18, 30, 0, 0)},
-        {"2 days over 29 February", &TfrmNotify::N2d, EncodeDateTime(2024, 2, 28, 10, 0, 0, 1),
-         EncodeDateTime(2024, 3, 1, 10, 0, 0, 1)},
-        {"5 days over the new year", &TfrmNotify::N5d, EncodeDateTime(2023, 12, 29, 9, 15, 0, 0),
-         EncodeDateTime(2024, 1, 3, 9, 15, 0, 0)},
-        {"8.00 late in the evening", &TfrmNotify::Nt8, EncodeDateTime(2024, 3, 15, 23, 59, 0, 0),
-         EncodeDateTime(2024, 3, 16, 8, 0, 0, 0)},
-        {"8.00 just after midnight", &TfrmNotify::Nt8, EncodeDateTime(2024, 3, 15, 0, 1, 0, 0),
-         EncodeDateTime(2024, 3, 16, 8, 0, 0, 0)},
-        {"12.00 in the afternoon", &TfrmNotify::Nt12, EncodeDateTime(2024, 3, 15, 12, 30, 45, 7),
-         EncodeDateTime(2024, 3, 16, 12, 0, 0, 0)},
-        {"12.00 on new year's eve", &TfrmNotify::Nt12, EncodeDateTime(2023, 12, 31, 11, 0, 0, 0),
-         EncodeDateTime(2024, 1, 1, 12, 0, 0, 0)},
+TEST_F(NotifyTest, FixedChoicesPostponeByTheirRule) {
+    const std::pair<QAction * TfrmNotify::*, PostponeChoice> items[] = {
+        {&TfrmNotify::N5m, PostponeChoice::In5Minutes},
+        {&TfrmNotify::N15m, PostponeChoice::In15Minutes},
+        {&TfrmNotify::N30m, PostponeChoice::In30Minutes},
+        {&TfrmNotify::N1h, PostponeChoice::In1Hour},
+        {&TfrmNotify::N2h, PostponeChoice::In2Hours},
+        {&TfrmNotify::N1d, PostponeChoice::In1Day},
+        {&TfrmNotify::N2d, PostponeChoice::In2Days},
+        {&TfrmNotify::N5d, PostponeChoice::In5Days},
+        {&TfrmNotify::Nt8, PostponeChoice::Tomorrow8},
+        {&TfrmNotify::Nt12, PostponeChoice::Tomorrow12},
     };
-    for (const FixedChoice& c : cases) {
-        SCOPED_TRACE(c.name);
-        Clock::Freeze(c.now);
+    Clock::Freeze(EncodeDateTime(2024, 3, 15, 23, 59, 0, 125));
+    for (const auto& [item, choice] : items) {
         TfrmNotify form;
         form.move(100, 100);
-        const int result = RunModal(&form, [&] { ChooseLater(&form, form.*c.item); });
+        SCOPED_TRACE((form.*item)->text().toStdString());
+        const int result = RunModal(&form, [&] { ChooseLater(&form, form.*item); });
         EXPECT_EQ(result, TfrmNotify::mrOk);
         EXPECT_TRUE(form.Postponed);
-        EXPECT_TRUE(SameMoment(form.PostponeTo, c.expected));
+        EXPECT_TRUE(SameMoment(form.PostponeTo, PostponeMoment(choice, Now())));
         EXPECT_FALSE(form.isVisible());
     }
 }
@@ -287,13 +267,10 @@ TEST_F(NotifyTest, ShowingAgainForgetsTheLastPostponing) {
 
 // Chooses "Напомнить через ..." and lets `user` answer the dialog.
 int RemindAfterWith(TfrmNotify* form, std::function<void(TfrmRemindAfter*)> user) {
-    return RunModal(form, [=] {
-        WhenModal([=](QWidget* w) {
-            if (w != frmRemindAfter) ADD_FAILURE() << "not the \"remind in\" dialog";
-            user(frmRemindAfter);
-        });
-        ChooseLater(form, form->NtimeAfter);
-    });
+    return RunModal(form, [=] { ChooseLater(form, form->NtimeAfter); }, {[=](QWidget* w) {
+                        EXPECT_EQ(w, frmRemindAfter);
+                        user(frmRemindAfter);
+                    }});
 }
 
 TEST_F(NotifyTest, RemindAfterZeroIsNow) {
@@ -354,19 +331,20 @@ TEST_F(NotifyTest, CancelledRemindAfterKeepsTheWindowOpen) {
         TfrmNotify form;
         form.move(100, 100);
         bool stillOpen = false, postponed = true;
-        const int result = RunModal(&form, [&] {
-            QTest::mouseClick(form.chbExecuted, Qt::LeftButton);
-            WhenModal([&](QWidget*) {
-                Type("5");  // typed, then thrown away
-                cancel(frmRemindAfter);
-            });
-            ChooseLater(&form, form.NtimeAfter);
-            Pump();
-            stillOpen = form.isVisible();
-            postponed = form.Postponed;
-            // The user goes on with the window: ticked "Ok" is done.
-            QTest::mouseClick(form.btnOk, Qt::LeftButton);
-        });
+        const int result = RunModal(&form,
+                                    [&] {
+                                        QTest::mouseClick(form.chbExecuted, Qt::LeftButton);
+                                        ChooseLater(&form, form.NtimeAfter);
+                                        Pump();
+                                        stillOpen = form.isVisible();
+                                        postponed = form.Postponed;
+                                        // The user goes on with the window: ticked "Ok" is done.
+                                        QTest::mouseClick(form.btnOk, Qt::LeftButton);
+                                    },
+                                    {[&](QWidget*) {
+                                        Type("5");  // typed, then thrown away
+                                        cancel(frmRemindAfter);
+                                    }});
         EXPECT_TRUE(stillOpen);
         EXPECT_FALSE(postponed);
         EXPECT_FALSE(form.Postponed);
@@ -377,13 +355,10 @@ TEST_F(NotifyTest, CancelledRemindAfterKeepsTheWindowOpen) {
 // ---- "Напомнить в ..."
 
 int RemindInWith(TfrmNotify* form, std::function<void(TfrmRemindIn*)> user) {
-    return RunModal(form, [=] {
-        WhenModal([=](QWidget* w) {
-            if (w != frmRemindIn) ADD_FAILURE() << "not the \"remind at\" dialog";
-            user(frmRemindIn);
-        });
-        ChooseLater(form, form->NtimeIn);
-    });
+    return RunModal(form, [=] { ChooseLater(form, form->NtimeIn); }, {[=](QWidget* w) {
+                        EXPECT_EQ(w, frmRemindIn);
+                        user(frmRemindIn);
+                    }});
 }
 
 TEST_F(NotifyTest, RemindInOpensAtNowAndTakesWhatIsTyped) {
@@ -432,14 +407,15 @@ TEST_F(NotifyTest, CancelledRemindInKeepsTheWindowOpen) {
     };
     for (const auto& cancel : cancels) {
         bool stillOpen = false, postponed = true;
-        const int result = Run([&] {
-            WhenModal([&](QWidget*) { cancel(frmRemindIn); });
-            ChooseLater(form_.get(), form_->NtimeIn);
-            Pump();
-            stillOpen = form_->isVisible();
-            postponed = form_->Postponed;
-            form_->close();
-        });
+        const int result = RunModal(form_.get(),
+                                    [&] {
+                                        ChooseLater(form_.get(), form_->NtimeIn);
+                                        Pump();
+                                        stillOpen = form_->isVisible();
+                                        postponed = form_->Postponed;
+                                        form_->close();
+                                    },
+                                    {[&](QWidget*) { cancel(frmRemindIn); }});
         EXPECT_TRUE(stillOpen);
         EXPECT_FALSE(postponed);
         EXPECT_EQ(result, TfrmNotify::mrCancel);

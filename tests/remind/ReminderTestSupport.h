@@ -18,6 +18,7 @@
 #include "remind/RemindAfter.h"
 #include "remind/RemindIn.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/TempDir.h"
 
 class ReminderTest : public ::testing::Test {
@@ -47,18 +48,14 @@ class ReminderTest : public ::testing::Test {
     TempDir dir_;
 };
 
-// Shows `window` modally as the scheduler does and runs `user` on it once it
-// is up. A window the user failed to close is closed after a while, with a
-// failure, so that a broken test cannot hang the run.
-inline int RunModal(QDialog* window, std::function<void()> user) {
-    WhenModal([&](QWidget*) { user(); });
-    QTimer watchdog;
-    watchdog.setInterval(8000);
-    QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        ADD_FAILURE() << "a window is still open";
-        if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) open->done(-1);
-    });
-    watchdog.start();
+// Shows `window` modally as the scheduler does and lets `user` answer it;
+// `more` answer the windows it opens, in turn.
+inline int RunModal(QDialog* window, std::function<void()> user,
+                    std::initializer_list<ModalAnswers::Action> more = {}) {
+    ModalAnswers answers;
+    answers.Then([&](QWidget*) { user(); });
+    for (const ModalAnswers::Action& a : more)
+        answers.Then(a);
     return ShowModal(window);
 }
 

@@ -393,6 +393,19 @@ TEST_F(SchedulerTest, TimerStacksFurtherRemindersOnTopOfAnOpenOne) {
     EXPECT_EQ(Task(first, "NOTIFIED") + Task(second, "NOTIFIED") + EventNotified(event), "TTT");
 }
 
+TEST_F(SchedulerTest, ExitFromTheTrayWhileAReminderIsOpenEndsTheProgram) {
+    const int task = AddStoredTask(QStringLiteral("Открыто при выходе"),
+                                   EncodeDateTime(2026, 12, 8, 9, 0, 0, 0));
+    Start();
+    {
+        ModalAnswers user;
+        user.Live([](QWidget*) { ChooseInTray(frmMain->acShutDown); });
+        Tick();
+    }
+    EXPECT_TRUE(ProgramEnding());
+    EXPECT_EQ(State(task), "F T 2026-12-08 09:00:00.0000") << "closed as by its close box";
+}
+
 TEST_F(SchedulerTest, TickInAStoreFailureBoxLeavesTheReminderItsOwnText) {
     // The database refuses every change of the tasks while the gate is set:
     // marking the reminder fails, and the box that says so is modal, so the

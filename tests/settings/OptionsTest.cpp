@@ -23,6 +23,7 @@
 #include "platform/ProfileFile.h"
 #include "tests/settings/SettingsFixture.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/ModalAnswers.h"
 
 namespace {
 
@@ -59,25 +60,26 @@ class OptionsDialog : public SettingsTestBase {
     }
 
     // Shows the dialog as the menu does; `user` works in it and closes it.
-    int show(const std::function<void(TfrmOptions*)>& user, QWidget* page = nullptr) {
-        WhenModal([user](QWidget* w) {
-            auto* d = qobject_cast<TfrmOptions*>(w);
-            if (d != frmOptions) {
-                ADD_FAILURE() << "another window came up";
-                w->close();
-                return;
-            }
-            user(d);
-            if (d->isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                d->reject();
-            }
+    // A message box the dialog opens is answered "OK"; its text lands in
+    // `boxText`.
+    int show(const std::function<void(TfrmOptions*)>& user, QWidget* page = nullptr,
+             QString* boxText = nullptr) {
+        ModalAnswers answers;
+        answers.Then([user](QWidget* w) {
+            ASSERT_EQ(w, frmOptions);
+            user(frmOptions);
+            EXPECT_FALSE(frmOptions->isVisible()) << "the dialog is still open";
         });
+        if (boxText) answers.Press(QMessageBox::Ok);
+        int result;
         if (page) {
             frmOptions->ShowOn(page);
-            return frmOptions->result();
+            result = frmOptions->result();
+        } else {
+            result = ShowModal(frmOptions);
         }
-        return ShowModal(frmOptions);
+        if (boxText && answers.Windows().size() > 1) *boxText = answers.Windows()[1].text;
+        return result;
     }
 
     void store(const char* section, const char* key, const char* value) {
@@ -319,12 +321,13 @@ TEST_F(OptionsDialog, ARefusedSettingsWriteIsReportedAndNothingElseChanges) {
     frmOptions->FormShow();
 
     QString text;
-    const int result = show([&text](TfrmOptions* d) {
-        QTest::keyClick(d->cbCheckPeriod, Qt::Key_Up);
-        clickCheckBox(d->chbStartup);
-        AnswerMessageBox(QMessageBox::Ok, &text);
-        ClickButton(d, "Ok");
-    });
+    const int result = show(
+        [](TfrmOptions* d) {
+            QTest::keyClick(d->cbCheckPeriod, Qt::Key_Up);
+            clickCheckBox(d->chbStartup);
+            ClickButton(d, "Ok");
+        },
+        nullptr, &text);
     EXPECT_EQ(text, "Unable to write to " + dir_.file("blocker/quillet.ini"));
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_FALSE(frmOptions->isVisible());
@@ -344,11 +347,12 @@ TEST_F(OptionsDialog, AFailedStartAtLogonIsReportedAndThePeriodWaitsForTheNextSt
     frmOptions->FormShow();
 
     QString text;
-    const int result = show([&text](TfrmOptions* d) {
-        QTest::keyClick(d->cbCheckPeriod, Qt::Key_Up);
-        AnswerMessageBox(QMessageBox::Ok, &text);
-        ClickButton(d, "Ok");
-    });
+    const int result = show(
+        [](TfrmOptions* d) {
+            QTest::keyClick(d->cbCheckPeriod, Qt::Key_Up);
+            ClickButton(d, "Ok");
+        },
+        nullptr, &text);
     EXPECT_EQ(text, "Failed to set data for 'Quillet'");
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(stored("Common", "CheckPeriodIndex"), "0");

@@ -1,13 +1,17 @@
 #include "tests/support/ProgramTest.h"
 
 #include <QFile>
+#include <QMenu>
+#include <QTest>
 
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "data/FbClient.h"
 #include "platform/Modal.h"
+#include "platform/TrayIcon.h"
 #include "settings/Settings.h"
 #include "tests/platform/AlsaTestHome.h"
+#include "tests/support/Pump.h"
 
 ProgramTest::ProgramTest() {
     db.useAsExeDir();
@@ -90,4 +94,13 @@ int ProgramTest::AddStoredTask(const QString& caption, TDateTime when, bool aler
             .arg(id)
             .arg(alert ? "T" : "F", stamp, c, cat, done ? "T" : "F", notified ? "T" : "F"));
     return id;
+}
+
+void ChooseInTray(QAction* item) {
+    frmMain->TrayIcon->Press(Qt::RightButton, QPoint(900, 700));
+    Pump(20);
+    QMenu* menu = frmMain->popmTray;
+    ASSERT_TRUE(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item).center());
+    Pump(20);
 }

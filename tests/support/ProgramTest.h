@@ -37,3 +37,8 @@ class ProgramTest : public ::testing::Test {
     std::unique_ptr<AlsaTestHome> sound;
     bool started = false;
 };
+
+class QAction;
+// Chooses `item` in the tray menu with the mouse, the menu opened by a
+// right press on the tray icon.
+void ChooseInTray(QAction* item);
