@@ -140,6 +140,21 @@ TEST_F(ProgramProcessTest, SecondStartEndsAtOnceAndCloseEndsTheRunningCopy) {
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
 }
 
+TEST_F(ProgramProcessTest, CloseRequestDuringAStartUpMessageEndsTheProgram) {
+    // Without its database the program says so in a box at start-up; a
+    // close request answers the box and ends the program there.
+    ASSERT_TRUE(QFile::remove(db.dbPath()));
+    auto first = start({});
+    ASSERT_TRUE(waitUntilListening());
+    QTest::qWait(300);  // the box is up
+    EXPECT_EQ(first->state(), QProcess::Running);
+    auto [code, secs] = run({"-CLOSE"});
+    EXPECT_EQ(code, 0);
+    ASSERT_TRUE(first->waitForFinished(10000)) << "the program ends after the box";
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+}
+
 TEST_F(ProgramProcessTest, CloseInAnyCaseWithoutACopyEndsQuietly) {
     auto [code, secs] = run({"-CLOSE"});
     EXPECT_EQ(code, 0);

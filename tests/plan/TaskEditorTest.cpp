@@ -1,6 +1,7 @@
 // The task editor opened for a new task and for a chosen one: what it
 // shows, what OK stores (read back from the database), and what the
 // reminder ticks that come while it is open must not disturb.
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -52,6 +53,9 @@ TEST_F(TaskEditorTest, NewTaskStartsTodayAtThisMinuteAndIsStoredAtOnce) {
                    EXPECT_EQ(e.dtpTime->time(), QTime(14, 37, 0));
                    EXPECT_EQ(e.dtpDate->text(), "08.12.2026");
                    EXPECT_EQ(e.dtpTime->text(), "14:37:00");
+                   // The drop-down month calendar speaks Russian whatever the
+                   // system's language.
+                   EXPECT_EQ(e.dtpDate->calendarWidget()->locale().standaloneMonthName(12), "декабрь");
                    EXPECT_TRUE(e.edCaption->text().isEmpty());
                    EXPECT_TRUE(e.edCategory->text().isEmpty());
                    EXPECT_TRUE(e.mmDetails->toPlainText().isEmpty());
