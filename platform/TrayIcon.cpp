@@ -57,8 +57,7 @@ void TrayIcon::Press(Qt::MouseButton button, const QPoint& at) {
 bool TrayIcon::IsIconWindow(quintptr window) const {
     // The XEmbed icon is a window of its own made by Qt for the tray.
     for (const QWidget* w : QApplication::topLevelWidgets())
-        if (w->internalWinId() == window &&
-            w->objectName() == QLatin1String("QSystemTrayIconSys"))
+        if (w->internalWinId() == window && w->objectName() == QLatin1String("QSystemTrayIconSys"))
             return true;
     return false;
 }

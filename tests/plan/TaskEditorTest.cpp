@@ -55,7 +55,8 @@ TEST_F(TaskEditorTest, NewTaskStartsTodayAtThisMinuteAndIsStoredAtOnce) {
                    EXPECT_EQ(e.dtpTime->text(), "14:37:00");
                    // The drop-down month calendar speaks Russian whatever the
                    // system's language.
-                   EXPECT_EQ(e.dtpDate->calendarWidget()->locale().standaloneMonthName(12), "декабрь");
+                   EXPECT_EQ(e.dtpDate->calendarWidget()->locale().standaloneMonthName(12),
+                             "декабрь");
                    EXPECT_TRUE(e.edCaption->text().isEmpty());
                    EXPECT_TRUE(e.edCategory->text().isEmpty());
                    EXPECT_TRUE(e.mmDetails->toPlainText().isEmpty());
