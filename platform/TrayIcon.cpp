@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QWidget>
 
@@ -54,6 +55,66 @@ void TrayIcon::Press(Qt::MouseButton button, const QPoint& at) {
     }
 }
 
+namespace {
+
+// The start of an X Input 2 device event (ButtonPress, ButtonRelease,
+// Motion...), as the X server sends it: Qt takes the mouse through this
+// extension where the server has it.
+struct XI2DeviceEvent {
+    uint8_t response_type;  // XCB_GE_GENERIC
+    uint8_t extension;      // the extension's major opcode
+    uint16_t sequence;
+    uint32_t length;
+    uint16_t event_type;  // 4: ButtonPress
+    uint16_t deviceid;
+    uint32_t time;
+    uint32_t detail;  // the button
+    xcb_window_t root;
+    xcb_window_t event;
+};
+constexpr uint16_t XI2ButtonPress = 4;
+
+// The major opcode of the X Input extension, 0 when the server has none.
+uint8_t inputOpcode() {
+    static const uint8_t opcode = [] {
+        auto* x11 =
+            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+        if (!c) return uint8_t(0);
+        static const char name[] = "XInputExtension";
+        xcb_query_extension_reply_t* reply =
+            xcb_query_extension_reply(c, xcb_query_extension(c, sizeof(name) - 1, name), nullptr);
+        const uint8_t op = reply && reply->present ? reply->major_opcode : 0;
+        free(reply);
+        return op;
+    }();
+    return opcode;
+}
+
+// The window and button of a button press, core or X Input 2.
+bool buttonPress(const void* message, xcb_window_t& window, uint32_t& button) {
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_BUTTON_PRESS) {
+        const auto* press = static_cast<const xcb_button_press_event_t*>(message);
+        window = press->event;
+        button = press->detail;
+        return true;
+    }
+    if (type == XCB_GE_GENERIC) {
+        const auto* xi = static_cast<const XI2DeviceEvent*>(message);
+        if (xi->event_type != XI2ButtonPress || xi->extension != inputOpcode() ||
+            inputOpcode() == 0)
+            return false;
+        window = xi->event;
+        button = xi->detail;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool TrayIcon::IsIconWindow(quintptr window) const {
     // The XEmbed icon is a window of its own made by Qt for the tray.
     for (const QWidget* w : QApplication::topLevelWidgets())
@@ -65,14 +126,13 @@ bool TrayIcon::IsIconWindow(quintptr window) const {
 bool TrayIcon::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     // Only while a modal window is open; otherwise Qt delivers the press.
     if (eventType != "xcb_generic_event_t" || !QApplication::activeModalWidget()) return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_BUTTON_PRESS) return false;
-    const auto* press = static_cast<const xcb_button_press_event_t*>(message);
-    if (!IsIconWindow(press->event)) return false;
-    const Qt::MouseButton button = press->detail == 1   ? Qt::LeftButton
-                                   : press->detail == 2 ? Qt::MiddleButton
-                                   : press->detail == 3 ? Qt::RightButton
-                                                        : Qt::NoButton;
+    xcb_window_t window = 0;
+    uint32_t detail = 0;
+    if (!buttonPress(message, window, detail) || !IsIconWindow(window)) return false;
+    const Qt::MouseButton button = detail == 1   ? Qt::LeftButton
+                                   : detail == 2 ? Qt::MiddleButton
+                                   : detail == 3 ? Qt::RightButton
+                                                 : Qt::NoButton;
     if (button == Qt::NoButton) return false;
     Press(button, QCursor::pos());
     return true;
