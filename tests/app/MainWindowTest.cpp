@@ -281,3 +281,16 @@ TEST_F(MainWindowTest, MessageBoxButtonsReadInRussian) {
     EXPECT_EQ(yes, QString::fromUtf8("Да"));
     EXPECT_EQ(no, QString::fromUtf8("Нет"));
 }
+
+TEST(LastResortGuard, AnErrorEscapingAHandlerIsReportedAndTheProgramGoesOn) {
+    ModalAnswers user;
+    user.Press(QMessageBox::Ok);
+    bool later = false;
+    QTimer::singleShot(0, [] { throw EQuillet(QStringLiteral("Сбой в обработчике")); });
+    QTimer::singleShot(20, [&] { later = true; });
+    Pump(60);
+    ASSERT_EQ(user.Windows().size(), 1u);
+    EXPECT_EQ(user.Windows()[0].text, "Сбой в обработчике");
+    EXPECT_EQ(user.Windows()[0].title, "Quillet");
+    EXPECT_TRUE(later) << "the program goes on";
+}
