@@ -156,8 +156,10 @@ TEST_F(ImportTest, AFileThatCannotBeReadImportsNothing) {
         const char* file;
         bool byPermission;  // else a folder stands in the file's place
     };
-    for (const Case c : {Case{"no read permission", "Birth.dat", true},
-                         Case{"a folder named Notes.dat", "Notes.dat", false}}) {
+    // Birth.dat is the last file the import uses: it must be read before
+    // the first task is made.
+    for (const Case c : {Case{"a folder named Birth.dat", "Birth.dat", false},
+                         Case{"no read permission", "Birth.dat", true}}) {
         SCOPED_TRACE(c.name);
         for (const char* f : {"Tasks.dat", "Notes.dat", "Birth.dat"})
             write(f, OldBirth(Due, "x").repeated(12));  // 1440 bytes: 5 tasks
