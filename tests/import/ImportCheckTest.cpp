@@ -81,7 +81,7 @@ TEST_F(ImportCheckTest, YesImportsOnceAndNoLaterStartAsks) {
     EXPECT_TRUE(exportMadeInFile()) << "written at once";
     EXPECT_TRUE(frmMain->TimerNotify->isActive()) << "the reminder timer runs again";
 
-    restart(std::nullopt);  // no question
+    restart(std::nullopt);  // no question with the files still there
     EXPECT_EQ(stored("TASK"), 2);
     EXPECT_EQ(DM->cdsTask.RecordCount(), 2);
     EXPECT_TRUE(filesUnchanged());
@@ -94,16 +94,6 @@ TEST_F(ImportCheckTest, NoImportsNothingAndTheQuestionComesAgain) {
     EXPECT_FALSE(exportMadeInFile());
     restart(QMessageBox::No);
     EXPECT_TRUE(filesUnchanged());
-}
-
-TEST_F(ImportCheckTest, NoQuestionWithoutFilesOrOnceImported) {
-    start(std::nullopt);
-    EXPECT_FALSE(ExportMade);
-    EndProgramRun();
-    writeAll();
-    ProfileFile::WriteBool(SettingsFilePath(), "Export", "ExportMade", true);
-    start(std::nullopt);
-    EXPECT_EQ(stored("TASK"), 0);
 }
 
 TEST_F(ImportCheckTest, AnUnreadableFileImportsNothingUntilItCanBeRead) {

@@ -42,6 +42,20 @@ class ImportTest : public ::testing::Test {
         auto tr = c.Begin();
         return c.Query(*tr, sql);
     }
+    // Rows as "value|value|...", dates as text.
+    QStringList rows(const QString& sql) {
+        QStringList out;
+        for (const auto& row : read(sql).rows) {
+            QStringList values;
+            for (const Value& v : row)
+                values << (v.kind() == Value::Float ? stamp(v.toFloat()) : v.toText());
+            out << values.join(u'|');
+        }
+        return out;
+    }
+    static QString stamp(TDateTime t) {
+        return ToQDate(t).toString("yyyy-MM-dd ") + ToQTime(t).toString("hh:mm:ss.zzz0");
+    }
     int count(const char* table) {
         return int(read(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).rows[0][0].toInt());
     }
@@ -76,44 +90,21 @@ TEST_F(ImportTest, AllThreeFilesReachTheDatabaseAndStayAsTheyWere) {
     ImportOldData();
     EXPECT_FALSE(dm.HasUnsentChanges());
 
-    QueryResult t = read(
-        "SELECT ID, USER_ID, NEEDALERT, DATETIME, CAPTION, CATEGORY, DETAILS, EXECUTED, NOTIFIED "
-        "FROM TASK ORDER BY ID");
-    ASSERT_EQ(t.rows.size(), 2u);
-    EXPECT_EQ(t.rows[0][0].toInt() + 1, t.rows[1][0].toInt()) << "numbers taken in file order";
-    EXPECT_EQ(t.rows[0][1].toInt(), 1);
-    EXPECT_EQ(t.rows[0][2].toText(), "T");
-    EXPECT_EQ(t.rows[0][3].toFloat(), Due);
-    EXPECT_EQ(t.rows[0][4].toText(), cap50);
-    EXPECT_EQ(t.rows[0][5].toText(), cat20);
-    EXPECT_EQ(t.rows[0][6].toText(), det200);
-    EXPECT_EQ(t.rows[0][7].toText() + t.rows[0][8].toText(), "FT");
-    EXPECT_EQ(t.rows[1][2].toText(), "F");
-    EXPECT_EQ(t.rows[1][3].toFloat(), 0) << "byte 8 zero: no date";
-    EXPECT_EQ(t.rows[1][7].toText() + t.rows[1][8].toText(), "TF");
-    // The table keeps its order of due moments.
+    // Numbers in file order, user 1, flags as "T"/"F", no date as 0.
+    EXPECT_EQ(rows("SELECT ID - (SELECT MIN(ID) FROM TASK), USER_ID, NEEDALERT, DATETIME, "
+                   "CAPTION, CATEGORY, DETAILS, EXECUTED, NOTIFIED FROM TASK ORDER BY ID"),
+              QStringList(
+                  {"0|1|T|2010-05-17 09:30:00.0000|" + cap50 + '|' + cat20 + '|' + det200 + "|F|T",
+                   "1|1|F|1899-12-30 00:00:00.0000|Без напоминания|||T|F"}));
     dm.cdsTask.First();
-    EXPECT_EQ(dm.cdsTask.FieldByName("ID").AsInteger(), t.rows[1][0].toInt());
-
-    QueryResult n = read("SELECT TEXT FROM NOTE");
-    ASSERT_EQ(n.rows.size(), 1u);
-    EXPECT_EQ(n.rows[0][0].toBytes(), notes) << "byte for byte";
-
-    QueryResult b = read(
-        "SELECT USER_ID, CAPTION, \"DATE\", VID, CATEGORY, COMMENT, NOTIFIED FROM BIRTH ORDER BY "
-        "ID");
-    ASSERT_EQ(b.rows.size(), 2u);
-    EXPECT_EQ(b.rows[0][0].toInt(), 1);
-    EXPECT_EQ(b.rows[0][1].toText(), "Мама");
-    EXPECT_EQ(b.rows[0][2].toFloat(), EncodeDate(1975, 3, 8));
-    EXPECT_EQ(b.rows[0][3].toInt(), 1);
-    EXPECT_EQ(b.rows[0][4].toInt(), 300);
-    EXPECT_EQ(b.rows[0][5].toText(), QString(50, u'ф'));
-    EXPECT_EQ(b.rows[0][6].toText(), "T");
-    EXPECT_EQ(b.rows[1][2].toFloat(), 0) << "not a number: no date";
-    EXPECT_EQ(b.rows[1][3].toInt(), 255);
-    EXPECT_EQ(b.rows[1][4].toInt(), 65535);
-    EXPECT_EQ(b.rows[1][6].toText(), "F");
+    EXPECT_EQ(dm.cdsTask.FieldByName("CAPTION").AsString(), "Без напоминания")
+        << "the table keeps its order of due moments";
+    EXPECT_EQ(read("SELECT TEXT FROM NOTE").rows.at(0).at(0).toBytes(), notes) << "byte for byte";
+    EXPECT_EQ(rows("SELECT USER_ID, CAPTION, \"DATE\", VID, CATEGORY, COMMENT, NOTIFIED FROM BIRTH "
+                   "ORDER BY ID"),
+              QStringList({"1|Мама|1975-03-08 00:00:00.0000|1|300|" + QString(50, u'ф') + "|T",
+                           "1||1899-12-30 00:00:00.0000|255|65535||F"}));
+    EXPECT_EQ(count("NOTE"), 1) << "the notes page replaced";
 
     EXPECT_EQ(ReadFile(db.dir() + "/Tasks.dat"), tasks);
     EXPECT_EQ(ReadFile(db.dir() + "/Notes.dat"), notes);
