@@ -42,6 +42,7 @@ TImportProgress::TImportProgress()
     d.setMinimumWidth(360);
     d.setMinimumDuration(1000);
     d.setLabelText(stageText(ImportStage::Tasks));
+    d.setValue(0);  // the count of time starts here
     sinceDrawn_.start();
 }
 
