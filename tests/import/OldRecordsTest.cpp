@@ -69,26 +69,6 @@ TEST(OldRecordsTest, TaskFields) {
     }
 }
 
-TEST(OldRecordsTest, EventFields) {
-    const QString full50 = repeat("Щ", 50);
-    const std::vector<TOldBirthRec> r =
-        ReadOldBirths(OldBirth(EncodeDate(1975, 3, 8), "День рождения Оли", 1, 12, "Позвонить", 1) +
-                      OldBirth(-700000, full50, 255, 0xFEFF, full50, 0));
-    ASSERT_EQ(r.size(), 2u);
-    EXPECT_EQ(r[0].date, EncodeDate(1975, 3, 8));
-    EXPECT_EQ(r[0].caption, "День рождения Оли");
-    EXPECT_EQ(r[0].vid, 1);
-    EXPECT_EQ(r[0].category, 12);
-    EXPECT_EQ(r[0].comment, "Позвонить");
-    EXPECT_TRUE(r[0].notified);
-    EXPECT_EQ(r[1].date, 0) << "before the year 1";
-    EXPECT_EQ(r[1].caption, full50);
-    EXPECT_EQ(r[1].vid, 255) << "an unsigned byte";
-    EXPECT_EQ(r[1].category, 0xFEFF) << "an unsigned little-endian 16-bit number";
-    EXPECT_EQ(r[1].comment, full50);
-    EXPECT_FALSE(r[1].notified);
-}
-
 TEST(OldRecordsTest, WholeRecordsOnly) {
     const QByteArray task = OldTask(Moment, 1, "a");
     const QByteArray event = OldBirth(Moment, "b");
