@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "app/About.h"
+#include "app/ImportCheck.h"
 #include "app/Main.h"
 #include "calendar/BirthAdd.h"
 #include "calendar/BirthAll.h"
@@ -38,7 +39,7 @@ TDM::StartSteps startSteps() {
         if (CheckPeriodMs > 0) frmMain->TimerNotify->start();
     };
     s.newYearCheck = [] { ReadCurYear(); };
-    s.importCheck = [] { ReadExportMade(); };
+    s.importCheck = [] { ImportCheck(); };
     return s;
 }
 

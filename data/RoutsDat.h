@@ -1,0 +1,31 @@
+// The import of the previous version's data files, found beside the
+// program: Tasks.dat (tasks), Notes.dat (the notes page) and Birth.dat
+// (calendar events). The files themselves are only read, never changed.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+struct TOldFilePaths {
+    QString tasks, notes, birth;
+};
+// Set by InitOldFilePaths at every start.
+extern TOldFilePaths OldFilePaths;
+
+// The three paths in the folder of the program at `exePath`.
+void InitOldFilePaths(const QString& exePath);
+// True when at least one of the three files is there.
+bool OldFilesExist();
+
+enum class ImportStage { Tasks, Notes, Events };
+// Told now and then how far the import has come: `done` of `total` rows
+// (tasks, the notes page, events). Called only between rows, with every
+// table in browse mode, so it may let the event loop run.
+using ImportProgress = std::function<void(ImportStage stage, int done, int total)>;
+
+// The whole import into the data module's tables, each table sent once:
+// the tasks, the notes page (replacing the one there), the events. All
+// three files are read whole before the first row is made; a file that is
+// there but cannot be read ends the import with an EQuillet naming it, and
+// nothing has been imported. Missing files are skipped.
+void ImportOldData(const ImportProgress& progress = {});
