@@ -16,6 +16,7 @@ class QTableView;
 class QTextEdit;
 class QTimer;
 class TaskListModel;
+class TCalendarPage;
 class TTaskPlan;
 
 class TfrmMain : public QMainWindow {
@@ -33,6 +34,7 @@ class TfrmMain : public QMainWindow {
     QTableView* ListView = nullptr;     // the plan's list
     TaskListModel* TaskList = nullptr;  // the rows of ListView
     QTextEdit* reNotes = nullptr;
+    TCalendarPage* Calendar = nullptr;  // the calendar and its commands
     QScrollArea* ScrollBox1 = nullptr;
     QWidget* PB = nullptr;  // the calendar surface
     QLineEdit* edControlCalendarPB = nullptr;
