@@ -1,6 +1,6 @@
 // The calendar page: the full paint of the year with its events into the
 // page's off-screen image, one arrow-key move with the repaint it asks
-// for, and the hit test of a point.
+// for, the hit test of a point; and the filling of the event list.
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QKeyEvent>
@@ -9,8 +9,10 @@
 
 #include "app/Main.h"
 #include "bench/BenchData.h"
+#include "calendar/BirthAll.h"
 #include "calendar/CalendarPage.h"
 #include "calendar/CalendarRouts.h"
+#include "calendar/EventListModel.h"
 
 namespace {
 
@@ -64,5 +66,21 @@ void BM_CalendarHitTest(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CalendarHitTest)->Unit(benchmark::kNanosecond);
+
+// The event list in "all" mode: the rows made from the whole events table
+// and shown, with the window's repaint.
+void BM_EventListFill(benchmark::State& state) {
+    BenchProgram program(0, int(state.range(0)), BenchNow);
+    TfrmBirthAll list;
+    DayListMode = false;
+    list.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        list.FormShow();
+        QApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        benchmark::DoNotOptimize(list.Events->rowCount());
+    }
+}
+BENCHMARK(BM_EventListFill)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "calendar/BirthAdd.h"
 #include "calendar/BirthAll.h"
@@ -114,26 +115,13 @@ void TCalendarPage::PBPaint() {
     DrawToday(p);
     ShowSelectedDay(p, CalendarFocused, SelectedDate);
     if (!DM || !DM->IsConnected()) return;
-    TMemTable& t = DM->cdsBirth;
-    const int cDate = t.FieldIndex(QStringLiteral("DATE"));
-    const int cVid = t.FieldIndex(QStringLiteral("VID"));
-    if (cDate < 0 || cVid < 0) return;
-    // Event cells after the frames: the frames lie outside the cells. Each
-    // row would draw its day again, so the last row of a day shows its kind;
-    // the day is drawn once, as that row leaves it.
+    // Event cells after the frames: the frames lie outside the cells. A day
+    // of several events shows the kind of its last row.
+    const std::vector<std::optional<int>> kinds = EventKindsOfYear(DM->cdsBirth, CalendarYear);
     const TDateTime jan1 = EncodeDate(CalendarYear, 1, 1);
-    std::vector<int> kinds(DayRects.size());
-    std::vector<bool> marked(DayRects.size());
-    const int count = t.RecordCount();
-    for (int r = 0; r < count; ++r) {
-        const size_t day = size_t(EventDayInYear(t.Cell(r, cDate).toFloat(), CalendarYear) - jan1);
-        if (day >= kinds.size()) continue;
-        kinds[day] = int(t.Cell(r, cVid).toInt());
-        marked[day] = true;
-    }
-    for (size_t day = 0; day < kinds.size(); ++day)
-        if (marked[day])
-            DrawEventDay(p, DayRects[day], DecodeDate(jan1 + double(day)).day, kinds[day]);
+    for (size_t day = 0; day < kinds.size() && day < DayRects.size(); ++day)
+        if (kinds[day])
+            DrawEventDay(p, DayRects[day], DecodeDate(jan1 + double(day)).day, *kinds[day]);
 }
 
 void TCalendarPage::paintSurface(QPaintEvent* event) {
@@ -297,6 +285,16 @@ void TCalendarPage::acCalendarLegendExecute() {
 }
 
 void TCalendarPage::acCalendarAddExecute() {
-    frmBirthAdd->setWindowTitle(QStringLiteral("Новое событие"));
-    ShowModal(frmBirthAdd);
+    TfrmBirthAdd& e = *frmBirthAdd;
+    e.setWindowTitle(QStringLiteral("Новое событие"));
+    e.PresetNew(SelectedDate, false);
+    if (ShowModal(&e) != QDialog::Accepted) return;
+    const EventValues written = e.Values();
+    e.AddEvent(written);
+    // Only the new event's cell is drawn, from its DATE and VID.
+    const TDateTime date = written.date.toFloat();
+    const DateParts d = DecodeDate(date);
+    const int kind = int(written.vid.toInt());
+    drawChange([&](QPainter& p) { MarkEventDay(p, d.day, d.month, kind, CalendarYear); },
+               region(GetDayRect(EventDayInYear(date, CalendarYear))));
 }

@@ -40,6 +40,20 @@ bool EventFallsOn(TDateTime eventDate, TDateTime day) {
     return EventDayInYear(eventDate, YearOf(d)) == d;
 }
 
+std::vector<std::optional<int>> EventKindsOfYear(const TMemTable& t, int year) {
+    std::vector<std::optional<int>> kinds(size_t(IsLeapYear(year) ? 366 : 365));
+    if (!t.Active()) return kinds;
+    const int cDate = column(t, "DATE"), cVid = column(t, "VID");
+    const TDateTime jan1 = EncodeDate(year, 1, 1);
+    const int count = t.RecordCount();
+    for (int r = 0; r < count; ++r) {
+        // The event's day in `year` always lies within it.
+        const int day = int(EventDayInYear(t.Cell(r, cDate).toFloat(), year) - jan1);
+        if (day >= 0 && day < int(kinds.size())) kinds[size_t(day)] = int(t.Cell(r, cVid).toInt());
+    }
+    return kinds;
+}
+
 std::vector<EventRow> BuildEventRows(const TMemTable& t, bool dayMode, TDateTime day) {
     std::vector<EventRow> rows;
     if (!t.Active()) return rows;

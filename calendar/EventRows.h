@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "core/Global.h"
@@ -16,6 +17,10 @@ class TMemTable;
 // year): the same day and month, the year not compared; an event of
 // 29 February falls on 28 February in a year without that day.
 bool EventFallsOn(TDateTime eventDate, TDateTime day);
+
+// The kind of event each day of `year` shows (index 0 = 1 January): that
+// of the day's last row in table order, none for a day without events.
+std::vector<std::optional<int>> EventKindsOfYear(const TMemTable& cdsBirth, int year);
 
 // One row of the event list: the event's ID and its texts.
 struct EventRow {

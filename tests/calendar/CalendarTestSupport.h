@@ -1,5 +1,5 @@
-// The calendar with the whole program behind it: events stored before
-// the start, the main window shown, and the user's ways with the page.
+// The calendar with the whole program behind it: events stored before the
+// start, the main window shown on the calendar page.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,7 +19,6 @@
 #include "tests/support/ProgramTest.h"
 #include "tests/support/Pump.h"
 
-// Readable texts in the failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
 }
@@ -28,12 +27,21 @@ inline TDateTime D(int y, int m, int d) {
     return EncodeDate(y, m, d);
 }
 
+// Types `text` into `w` key by key, as a Russian keyboard does.
+inline void typeText(QWidget* w, const QString& text) {
+    for (QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), {});
+}
+
 class CalendarTest : public ProgramTest {
   protected:
-    // Events stored before the start; the reminder timer is off so that no
-    // notice comes up unasked; the window is shown on the calendar page.
     void SetUp() override {
         AddEvents();
+        Start();
+    }
+    virtual void AddEvents() {}
+    // Starts the program (no reminder ticks) and shows the calendar page.
+    virtual void Start() {
         StartProgram();
         ASSERT_TRUE(DM->IsConnected());
         frmMain->TimerNotify->stop();
@@ -42,36 +50,23 @@ class CalendarTest : public ProgramTest {
         frmMain->PageControl->setCurrentWidget(frmMain->tshBirth);
         Pump();
     }
-    virtual void AddEvents() {}
 
     // Adds an event straight to the database and returns its ID.
     int AddStoredEvent(const QString& caption, TDateTime date, int vid, bool notified = false,
                        int category = 1, const QString& comment = {}) {
         static int next = 500;
-        const int id = ++next;
-        const DateParts d = DecodeDate(date);
-        const TimeParts t = DecodeTime(date);
-        QString c = caption, m = comment;
-        c.replace(u'\'', QStringLiteral("''"));
-        m.replace(u'\'', QStringLiteral("''"));
-        Sql(QStringLiteral("INSERT INTO BIRTH (ID, USER_ID, CAPTION, \"DATE\", VID, CATEGORY, "
-                           "COMMENT, NOTIFIED) VALUES (%1, 1, '%2', "
-                           "'%3-%4-%5 %6:%7:%8', %9, %10, '%11', '%12')")
-                .arg(id)
-                .arg(c)
-                .arg(d.year)
-                .arg(d.month)
-                .arg(d.day)
-                .arg(t.hour)
-                .arg(t.minute)
-                .arg(t.second)
+        const QString stamp =
+            ToQDate(date).toString(Qt::ISODate) + ToQTime(date).toString(" HH:mm:ss");
+        Sql(QStringLiteral("INSERT INTO BIRTH VALUES (%1, 1, '%2', '%3', %4, %5, '%6', '%7')")
+                .arg(++next)
+                .arg(caption, stamp)
                 .arg(vid)
                 .arg(category)
-                .arg(m, notified ? QStringLiteral("T") : QStringLiteral("F")));
-        return id;
+                .arg(comment, notified ? "T" : "F"));
+        return next;
     }
-    QString stored(int id, const QString& column) {
-        return SqlValue(QStringLiteral("SELECT %1 FROM BIRTH WHERE ID = %2").arg(column).arg(id));
+    QString stored(int id, const QString& columns) {
+        return SqlValue(QStringLiteral("SELECT %1 FROM BIRTH WHERE ID = %2").arg(columns).arg(id));
     }
     int storedCount() { return SqlValue(QStringLiteral("SELECT COUNT(*) FROM BIRTH")).toInt(); }
 
@@ -83,7 +78,7 @@ class CalendarTest : public ProgramTest {
     }
     // A pixel of what the page shows.
     static QRgb shown(int x, int y) { return page().Canvas().pixel(x, y) & 0xFFFFFF; }
-    // The colour of the selection's inner ring (2 px outside the cell).
+    // The colour of the selection's inner ring (2 px above the cell).
     static QRgb innerRing(TDateTime day) {
         const TRect r = GetDayRect(day);
         return shown((r.Left + r.Right) / 2, r.Top - 2);
