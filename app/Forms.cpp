@@ -8,6 +8,7 @@
 #include "calendar/BirthAdd.h"
 #include "calendar/BirthAll.h"
 #include "calendar/BirthLegend.h"
+#include "calendar/NewYear.h"
 #include "data/DataModule.h"
 #include "plan/NewTask.h"
 #include "platform/ErrorReport.h"
@@ -38,7 +39,12 @@ TDM::StartSteps startSteps() {
         SetTimerPeriod(frmMain->TimerNotify, CheckPeriodMs);
         if (CheckPeriodMs > 0) frmMain->TimerNotify->start();
     };
-    s.newYearCheck = [] { ReadCurYear(); };
+    s.newYearCheck = [] {
+        NewYearRollover(*DM, [](int year) {
+            return MessageBox(NewYearQuestion(year), QStringLiteral("Новый год"),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        });
+    };
     s.importCheck = [] { ImportCheck(); };
     return s;
 }

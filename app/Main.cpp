@@ -22,6 +22,7 @@
 #include "app/About.h"
 #include "app/Forms.h"
 #include "app/Previnst.h"
+#include "calendar/CalendarPage.h"
 #include "calendar/CalendarRouts.h"
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"
@@ -204,25 +205,17 @@ void TfrmMain::CreatePages() {
     PageControl->addTab(tshNotes, QStringLiteral("Заметки"));
 
     tshBirth = new QWidget;
-    ScrollBox1 = new QScrollArea(tshBirth);
-    ScrollBox1->setBackgroundRole(QPalette::Base);
-    QPalette white = ScrollBox1->palette();
-    white.setColor(QPalette::Base, Qt::white);
-    white.setColor(QPalette::Window, Qt::white);
-    ScrollBox1->setPalette(white);
-    ScrollBox1->setAutoFillBackground(true);
-    auto* holder = new QWidget;
-    holder->setPalette(white);
-    holder->setAutoFillBackground(true);
-    PB = new QWidget(holder);
-    PB->move(0, 0);
-    edControlCalendarPB = new QLineEdit(holder);
-    edControlCalendarPB->setGeometry(0, 0, 0, 0);
-    holder->setFixedSize(CalendarWidth, CalendarHeight);
-    ScrollBox1->setWidget(holder);
-    auto* birthLayout = new QVBoxLayout(tshBirth);
-    birthLayout->setContentsMargins(0, 0, 0, 0);
-    birthLayout->addWidget(ScrollBox1);
+    Calendar = new TCalendarPage(tshBirth, popmBirth);
+    ScrollBox1 = Calendar->ScrollBox1;
+    PB = Calendar->PB;
+    edControlCalendarPB = Calendar->edControlCalendarPB;
+    connect(acCalendarOpen, &QAction::triggered, Calendar,
+            GUARDED(Calendar, acCalendarOpenExecute));
+    connect(acCalendarOpenAll, &QAction::triggered, Calendar,
+            GUARDED(Calendar, acCalendarOpenAllExecute));
+    connect(acCalendarAdd, &QAction::triggered, Calendar, GUARDED(Calendar, acCalendarAddExecute));
+    connect(acCalendarLegend, &QAction::triggered, Calendar,
+            GUARDED(Calendar, acCalendarLegendExecute));
     PageControl->addTab(tshBirth, QStringLiteral("Календарь"));
 
     PageControl->setCurrentWidget(tshPlan);
@@ -257,6 +250,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::FormShow() {
     CalendarYear = quint16(YearOf(Now()));
     SelectedDate = EncodeDate(CalendarYear, 1, 1);
+    ShownYear = CalendarYear;
     NotesLoaded = false;
     {
         QSignalBlocker block(PageControl);

@@ -16,6 +16,7 @@ class QTableView;
 class QTextEdit;
 class QTimer;
 class TaskListModel;
+class TCalendarPage;
 class TrayIcon;
 class TTaskPlan;
 
@@ -34,6 +35,7 @@ class TfrmMain : public QMainWindow {
     QTableView* ListView = nullptr;     // the plan's list
     TaskListModel* TaskList = nullptr;  // the rows of ListView
     QTextEdit* reNotes = nullptr;
+    TCalendarPage* Calendar = nullptr;  // the calendar and its commands
     QScrollArea* ScrollBox1 = nullptr;
     QWidget* PB = nullptr;  // the calendar surface
     QLineEdit* edControlCalendarPB = nullptr;
