@@ -2,14 +2,15 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <chrono>
-#include <thread>
+#include <QSessionManager>
 
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "app/Previnst.h"
 #include "app/Translations.h"
+#include "data/FbClient.h"
 #include "platform/Modal.h"
+#include "platform/ShutdownSignals.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ CommandLine ParseCommandLine(const QStringList& args) {
 }
 
 int RunProgram(int argc, char** argv) {
+    // The program owns the signals that ask it to end, not the database
+    // client: its connection stays up until the last changes are sent.
+    ShutdownSignals::Install();
+    FbConnection::KeepAttachmentsOnSignals();
     ProbeSingleInstance();
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -57,7 +62,8 @@ int RunProgram(int argc, char** argv) {
         return 0;
     }
     if (AlreadyRunning) return 0;
-    if (cl.PauseGiven) std::this_thread::sleep_for(std::chrono::seconds(cl.StartPause));
+    if (cl.PauseGiven) ShutdownSignals::SleepUnlessSignalled(cl.StartPause);
+    if (ShutdownSignals::Arrived()) return 0;  // asked to end before anything began
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
@@ -65,9 +71,19 @@ int RunProgram(int argc, char** argv) {
     InstallRussianTranslation();
     QApplication::setWindowIcon(ProgramIcon());
 
+    // A signal, or the end of the desktop session, ends the program as its
+    // exit command does, without questions.
+    ShutdownSignals signalWatch([](int) { EndProgramQuietly(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest,
+                     [](QSessionManager&) { EndProgramQuietly(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
+        if (!ProgramEnding()) EndProgramQuietly();
+    });
+
     CreateForms();
+    ShutdownSignals::Reclaim();  // the database client has set up its own by now
     frmMain->ShowAtStart(cl.StartHidden);
-    QApplication::exec();
+    if (!ProgramEnding()) QApplication::exec();
     // The loop is over; the last questions of the ending may still be asked.
     ResetProgramEnding();
     DestroyForms();
