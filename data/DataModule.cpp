@@ -472,9 +472,10 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
                 trouble = kind;
                 failure = e.message();
             }
-            // A held row: the rest waits for the next try. A refused row
-            // does not hold back the others.
-            if (kind == SendTrouble::LockConflict) break;
+            // A held row that was waited for: the rest waits for the next
+            // try rather than wait again. Otherwise (no wait, a refused
+            // row) the others go on.
+            if (kind == SendTrouble::LockConflict && options.lockWaitSec != 0) break;
         }
     }
     prepared.clear();
