@@ -1,6 +1,8 @@
 #include "data/DataModule.h"
 
+#include <QSet>
 #include <algorithm>
+#include <bit>
 #include <map>
 
 #include "data/ServerProbe.h"
@@ -36,14 +38,6 @@ bool isProvisional(const Value& key) {
     return key.kind() == Value::Int && key.toInt() < 0;
 }
 
-bool hasKey(const TMemTable& t, qint64 id) {
-    const int k = t.FieldIndex(t.KeyFieldName());
-    if (k < 0) return false;
-    for (int r = 0; r < t.RecordCount(); ++r)
-        if (!t.Cell(r, k).isNull() && t.Cell(r, k).toInt() == id) return true;
-    return false;
-}
-
 // The columns of a row that hold a value.
 uint64_t filledColumns(const TMemTable& t, int row) {
     uint64_t mask = 0;
@@ -51,6 +45,32 @@ uint64_t filledColumns(const TMemTable& t, int row) {
         if (!t.Cell(row, c).isNull()) mask |= uint64_t(1) << c;
     return mask;
 }
+
+// The type a column's value is declared with as a parameter of a block.
+QString parameterType(const FieldDef& f) {
+    switch (f.type) {
+        case FieldType::Integer:
+            return QStringLiteral("BIGINT");
+        case FieldType::Float:
+            return QStringLiteral("DOUBLE PRECISION");
+        case FieldType::DateTime:
+            return QStringLiteral("TIMESTAMP");
+        case FieldType::Boolean:
+            return QStringLiteral("BOOLEAN");
+        case FieldType::Blob:
+            return f.textBlob ? QStringLiteral("BLOB SUB_TYPE TEXT CHARACTER SET WIN1251")
+                              : QStringLiteral("BLOB SUB_TYPE BINARY");
+        case FieldType::Text:
+            break;
+    }
+    return QStringLiteral("VARCHAR(%1) CHARACTER SET WIN1251").arg(f.size > 0 ? f.size : 32765);
+}
+
+// Many rows go in one statement: at most so many (the server takes at most
+// 255 tables in one statement, and 64 KB of statement text).
+constexpr int BlockRows = 100;
+constexpr int BlockText = 60000;
+constexpr int DeleteKeys = 500;
 
 // A journal row back into its table: a row the database lacks is added, a
 // row it has gets the changed columns; a delete removes the row if it is
@@ -241,48 +261,60 @@ void TDM::ServerAnswers() {
 }
 
 int TDM::ProvisionalId() {
-    while (hasKey(cdsTask, nextProvisional_) || hasKey(cdsBirth, nextProvisional_))
-        --nextProvisional_;
+    // Below every number of the program's own that the tables hold (those
+    // the journal brought are counted at the start).
     return nextProvisional_--;
 }
 
-int TDM::CallIdProcedure(const QString& procedure) {
-    auto tr = xConnection.Begin();
-    std::vector<Value> out;
-    xConnection.Execute(*tr, QStringLiteral("EXECUTE PROCEDURE ") + procedure, {}, &out);
+std::vector<int> TDM::ServerIds(const TMemTable& table, const QString& procedure, int count) {
+    QSet<qint64> taken;
+    const int k = table.FieldIndex(table.KeyFieldName());
+    for (int r = 0; k >= 0 && r < table.RecordCount(); ++r)
+        if (!table.Cell(r, k).isNull()) taken.insert(table.Cell(r, k).toInt());
+    std::vector<int> ids;
+    ids.reserve(size_t(count));
+    auto take = [&](const std::vector<Value>& row) {
+        if (row.empty() || row[0].isNull() || taken.contains(row[0].toInt())) return;
+        taken.insert(row[0].toInt());
+        ids.push_back(int(row[0].toInt()));
+    };
+    // Numbers write no row: a read-only transaction, which ends at once.
+    auto tr = xConnection.Begin(true);
+    if (count > 1) {
+        // The many-numbers form, where the database has it.
+        try {
+            const QueryResult r =
+                xConnection.Query(*tr, QStringLiteral("SELECT ID FROM %1S(?)").arg(procedure),
+                                  {Value::FromInt(count)});
+            for (const auto& row : r.rows)
+                take(row);
+        } catch (const EQuillet& e) {
+            if (Classify(e) == SendTrouble::Unreachable) throw;
+        }
+    }
+    if (int(ids.size()) < count) {
+        auto single = xConnection.Prepare(*tr, QStringLiteral("EXECUTE PROCEDURE ") + procedure);
+        for (int guard = 0; int(ids.size()) < count && guard < count + 1000; ++guard) {
+            std::vector<Value> out;
+            single->Execute({}, &out);
+            take(out);
+        }
+    }
     tr->Commit();
-    if (out.empty() || out[0].isNull())
+    if (int(ids.size()) < count)
         throw EQuillet(QStringLiteral("%1 не вернула номер").arg(procedure));
-    return int(out[0].toInt());
+    return ids;
 }
 
 std::vector<int> TDM::NewIds(TMemTable& table, const char* procedure, int count) {
     if (!connected_) throw EQuillet(QStringLiteral("Нет подключения к базе данных"));
-    const QString name = QLatin1String(procedure);
     std::vector<int> ids;
     if (!away_) {
         try {
             EnsureAttached();
-            if (count > 1) {
-                // The many-numbers form, where the database has it.
-                try {
-                    auto tr = xConnection.Begin();
-                    const QueryResult r =
-                        xConnection.Query(*tr, QStringLiteral("SELECT ID FROM %1S(?)").arg(name),
-                                          {Value::FromInt(count)});
-                    tr->Commit();
-                    for (const auto& row : r.rows)
-                        if (!row[0].isNull() && !hasKey(table, row[0].toInt()))
-                            ids.push_back(int(row[0].toInt()));
-                } catch (const EQuillet& e) {
-                    if (Classify(e) == SendTrouble::Unreachable) throw;
-                }
-            }
-            for (int guard = 0; int(ids.size()) < count && guard < count + 1000; ++guard) {
-                const int id = CallIdProcedure(name);
-                if (!hasKey(table, id)) ids.push_back(id);
-            }
+            ids = ServerIds(table, QLatin1String(procedure), count);
         } catch (const EQuillet& e) {
+            lastFailure_ = e.message();  // what the user is told when the row is not sent
             if (Classify(e) == SendTrouble::Unreachable) LoseServer();
             ids.clear();  // numbers fetched so far are simply not used
         }
@@ -317,12 +349,9 @@ void TDM::GiveStoredKeys(TMemTable& t) {
         if (t.StatusOf(r) == TMemTable::RowStatus::Inserted && isProvisional(t.Cell(r, k)))
             rows.push_back(r);
     if (rows.empty()) return;
-    for (int r : rows) {
-        int id = CallIdProcedure(procedure);
-        for (int guard = 0; hasKey(t, id) && guard < 1000; ++guard)
-            id = CallIdProcedure(procedure);
-        t.ReplaceKey(r, Value::FromInt(id));
-    }
+    const std::vector<int> ids = ServerIds(t, procedure, int(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i)
+        t.ReplaceKey(rows[i], Value::FromInt(ids[i]));
     WriteJournal();
 }
 
@@ -442,13 +471,14 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
                 // one and leaves that row alone.
                 const QString procedure = idProcedure(t.TableName());
                 if (procedure.isEmpty()) throw;
-                t.ReplaceKey(c.row, Value::FromInt(CallIdProcedure(procedure)));
+                t.ReplaceKey(c.row, Value::FromInt(ServerIds(t, procedure, 1).front()));
                 WriteJournal();
             }
         }
     };
 
-    for (const TMemTable::Change& c : changes) {
+    // One change by itself; false when the send stops here.
+    auto one = [&](const TMemTable::Change& c) {
         try {
             switch (c.kind) {
                 case TMemTable::Change::Delete:
@@ -465,6 +495,7 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
                     break;
             }
             done.push_back(c);
+            return true;
         } catch (const FbError& e) {
             const SendTrouble kind = Classify(e);
             if (kind == SendTrouble::Unreachable) throw;
@@ -475,8 +506,84 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
             // A held row that was waited for: the rest waits for the next
             // try rather than wait again. Otherwise (no wait, a refused
             // row) the others go on.
-            if (kind == SendTrouble::LockConflict && options.lockWaitSec != 0) break;
+            return !(kind == SendTrouble::LockConflict && options.lockWaitSec != 0);
         }
+    };
+
+    // Runs of deletes, and of new rows with their numbers, go many in one
+    // statement (an import sends thousands): how many from change `i`.
+    auto plainInsert = [&](const TMemTable::Change& c) {
+        return c.kind == TMemTable::Change::Insert && !t.Cell(c.row, keyIndex).isNull() &&
+               !t.MaybeStored(c.row);
+    };
+    auto runLength = [&](size_t i) -> size_t {
+        const TMemTable::Change& c = changes[i];
+        size_t n = 1;
+        if (c.kind == TMemTable::Change::Delete) {
+            while (i + n < changes.size() && n < DeleteKeys &&
+                   changes[i + n].kind == TMemTable::Change::Delete)
+                ++n;
+        } else if (plainInsert(c)) {
+            const uint64_t mask = filledColumns(t, c.row);
+            const int perRow = 120 + 60 * std::popcount(mask);
+            while (i + n < changes.size() && int(n) < BlockRows &&
+                   int(n + 1) * perRow < BlockText && plainInsert(changes[i + n]) &&
+                   filledColumns(t, changes[i + n].row) == mask)
+                ++n;
+        }
+        return n;
+    };
+    auto sendRun = [&](size_t i, size_t n) {
+        std::vector<Value> params;
+        if (changes[i].kind == TMemTable::Change::Delete) {
+            for (size_t j = i; j < i + n; ++j)
+                params.push_back(changes[j].key);
+            execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
+                        .arg(table, key, QStringList(int(n), QStringLiteral("?")).join(u',')),
+                    params);
+            return;
+        }
+        const uint64_t mask = filledColumns(t, changes[i].row);
+        QStringList names, declared, inserts;
+        for (int c = 0; c < int(fields.size()); ++c)
+            if (mask & (uint64_t(1) << c)) names << quoted(fields[c].name);
+        for (size_t j = i; j < i + n; ++j) {
+            QStringList values;
+            for (int c = 0; c < int(fields.size()); ++c) {
+                if (!(mask & (uint64_t(1) << c))) continue;
+                const QString p = QStringLiteral("P%1").arg(params.size());
+                declared << p + u' ' + parameterType(fields[c]) + QStringLiteral("=?");
+                values << u':' + p;
+                params.push_back(t.Cell(changes[j].row, c));
+            }
+            inserts << QStringLiteral("INSERT INTO %1 (%2) VALUES (%3);")
+                           .arg(table, names.join(u','), values.join(u','));
+        }
+        execute(QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN %2 END")
+                    .arg(declared.join(u','), inserts.join(u' ')),
+                params);
+    };
+
+    for (size_t i = 0; i < changes.size();) {
+        const size_t n = runLength(i);
+        if (n > 1) {
+            try {
+                sendRun(i, n);
+                done.insert(done.end(), changes.begin() + qsizetype(i),
+                            changes.begin() + qsizetype(i + n));
+                i += n;
+                continue;
+            } catch (const FbError& e) {
+                // One of them is refused or meets a row written elsewhere:
+                // they go one by one, each dealt with by itself.
+                if (Classify(e) == SendTrouble::Unreachable) throw;
+            }
+        }
+        bool goOn = true;
+        for (size_t j = i; j < i + n && goOn; ++j)
+            goOn = one(changes[j]);
+        if (!goOn) break;
+        i += n;
     }
     prepared.clear();
     try {

@@ -113,7 +113,7 @@ class TDM : public QObject {
     void ServerAnswers();
     void AfterSend(SendTrouble trouble, const QString& failure);
     std::vector<int> NewIds(TMemTable& table, const char* procedure, int count);
-    int CallIdProcedure(const QString& procedure);
+    std::vector<int> ServerIds(const TMemTable& table, const QString& procedure, int count);
     int ProvisionalId();
     void MoveSequencesPastTakenNumbers();
     void ReplayJournal();

@@ -77,5 +77,6 @@ QString SendTroubleMessage(SendTrouble trouble, const QString& serverText,
                    "они хранятся только в ней и ")
                    .arg(journalPath, journalError) +
                later;
+    if (serverText.isEmpty()) return head + QStringLiteral("\n\n") + tail;
     return head + QStringLiteral("\n\n") + serverText + QStringLiteral("\n\n") + tail;
 }

@@ -188,4 +188,6 @@ TEST(SendTroubleTest, KindsOfFailureAndWhatTheUserIsTold) {
     }
     EXPECT_FALSE(SendTroubleMessage(SendTrouble::Unreachable, server, "/x", "")
                      .contains(QString::fromUtf8("не поможет")));
+    EXPECT_FALSE(SendTroubleMessage(SendTrouble::Unreachable, "", "/x", "").contains("\n\n\n"))
+        << "no empty place where the server said nothing";
 }

@@ -95,6 +95,7 @@ class UnsentTest : public ::testing::Test {
             "IF (GEN_ID(GATE, 0) = 1) THEN EXCEPTION REFUSED; END");
     }
     void gate(bool closed) { exec(QString("ALTER SEQUENCE GATE RESTART WITH %1").arg(closed)); }
+    // Both forms of the task numbers fail, or work again.
     void failNumbers(bool fail) {
         exec(fail ? "CREATE OR ALTER PROCEDURE GET_TASK_ID RETURNS (ID INTEGER) AS "
                     "BEGIN EXCEPTION REFUSED 'no numbers'; SUSPEND; END"
@@ -102,6 +103,12 @@ class UnsentTest : public ::testing::Test {
                     "BEGIN ID = NEXT VALUE FOR SEQ_TASK_ID; "
                     "WHILE (EXISTS (SELECT 1 FROM TASK WHERE TASK.ID = :ID)) DO "
                     "ID = NEXT VALUE FOR SEQ_TASK_ID; SUSPEND; END");
+        exec(fail ? "CREATE OR ALTER PROCEDURE GET_TASK_IDS (N INTEGER) RETURNS (ID INTEGER) AS "
+                    "BEGIN EXCEPTION REFUSED 'no numbers'; SUSPEND; END"
+                  : "CREATE OR ALTER PROCEDURE GET_TASK_IDS (N INTEGER) RETURNS (ID INTEGER) AS "
+                    "BEGIN WHILE (N > 0) DO BEGIN ID = NEXT VALUE FOR SEQ_TASK_ID; "
+                    "IF (NOT EXISTS (SELECT 1 FROM TASK WHERE TASK.ID = :ID)) THEN "
+                    "BEGIN N = N - 1; SUSPEND; END END END");
     }
 };
 

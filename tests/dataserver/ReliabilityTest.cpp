@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <csignal>
 
 #include "data/FbClient.h"
@@ -77,7 +78,12 @@ TEST(Reliability, ChangesTypedWithoutTheServerReachItAfterTheProgramEnds) {
                 EXPECT_EQ(program.Ask(QString("edit %1 Правка %1").arg(i)), "ok");
             typing = timer.elapsed() / 1000.0;
             EXPECT_EQ(program.Ask("state"), "unsent 1 away 1");
-            EXPECT_TRUE(program.Ask("messages").contains("Сервер базы данных не отвечает"));
+            const QString told = program.Ask("messages");
+            EXPECT_TRUE(told.contains("Сервер базы данных не отвечает")) << told.toStdString();
+            EXPECT_TRUE(told.contains(QRegularExpression(
+                "network|connection", QRegularExpression::CaseInsensitiveOption)))
+                << "the server's own text: " << told.toStdString();
+            EXPECT_EQ(told.count("Сервер базы данных не отвечает"), 1) << "told once";
             const JournalContents kept = TJournal(journal).Read();
             EXPECT_EQ(kept.rows.size(), size_t(2 * N)) << "the journal holds every change";
             EXPECT_FALSE(QFileInfo(journal).permissions() &
