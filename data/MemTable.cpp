@@ -400,13 +400,27 @@ void TMemTable::ChangesApplied() {
 }
 
 void TMemTable::MarkApplied(const std::vector<Change>& done) {
+    QSet<qint64> deleted;
+    bool deletedWithoutKey = false;
     for (const Change& c : done) {
-        if (c.kind == Change::Delete) {
-            auto it = std::find(deletedKeys_.begin(), deletedKeys_.end(), c.key);
-            if (it != deletedKeys_.end()) deletedKeys_.erase(it);
-            if (!c.key.isNull()) maybeStored_.remove(c.key.toInt());
-            continue;
-        }
+        if (c.kind != Change::Delete) continue;
+        if (c.key.isNull())
+            deletedWithoutKey = true;
+        else
+            deleted.insert(c.key.toInt());
+    }
+    if (!deleted.isEmpty() || deletedWithoutKey) {
+        deletedKeys_.erase(std::remove_if(deletedKeys_.begin(), deletedKeys_.end(),
+                                          [&](const Value& k) {
+                                              return k.isNull() ? deletedWithoutKey
+                                                                : deleted.contains(k.toInt());
+                                          }),
+                           deletedKeys_.end());
+        for (qint64 k : deleted)
+            maybeStored_.remove(k);
+    }
+    for (const Change& c : done) {
+        if (c.kind == Change::Delete) continue;
         if (c.row < 0 || c.row >= RecordCount() || status_[c.row] == RowStatus::Unmodified)
             continue;
         if (keyIndex_ >= 0 && !columns_[keyIndex_][c.row].isNull())
@@ -423,7 +437,7 @@ void TMemTable::ReplaceKey(int row, const Value& key) {
     SetStoredValue(row, keyIndex_, key);
     if (old.isNull() || key.isNull()) return;
     keyAliases_.insert(old.toInt(), key.toInt());
-    if (maybeStored_.remove(old.toInt())) maybeStored_.insert(key.toInt());
+    maybeStored_.remove(old.toInt());
 }
 
 void TMemTable::SetMaybeStored(int row) {
