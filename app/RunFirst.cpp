@@ -9,6 +9,7 @@
 #include "app/Previnst.h"
 #include "app/Translations.h"
 #include "data/FbClient.h"
+#include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/ShutdownSignals.h"
 
@@ -73,11 +74,13 @@ int RunProgram(int argc, char** argv) {
 
     // A signal, or the end of the desktop session, ends the program as its
     // exit command does, without questions.
-    ShutdownSignals signalWatch([](int) { EndProgramQuietly(); });
+    ShutdownSignals signalWatch([](int) { Guarded([] { EndProgramQuietly(); }); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest,
-                     [](QSessionManager&) { EndProgramQuietly(); });
+                     [](QSessionManager&) { Guarded([] { EndProgramQuietly(); }); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
-        if (!ProgramEnding()) EndProgramQuietly();
+        Guarded([] {
+            if (!ProgramEnding()) EndProgramQuietly();
+        });
     });
 
     CreateForms();

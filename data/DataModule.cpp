@@ -26,7 +26,7 @@ FbConnection::Params connectionParams(int connectTimeoutSec) {
     return p;
 }
 
-// The procedure that numbers the rows of a table, and the sequence behind it.
+// The procedure that numbers the rows of a table.
 QString idProcedure(const QString& table) {
     if (table == QLatin1String("TASK")) return QStringLiteral("GET_TASK_ID");
     if (table == QLatin1String("BIRTH")) return QStringLiteral("GET_BIRTH_ID");
