@@ -533,6 +533,7 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
         }
         return n;
     };
+    std::map<std::pair<uint64_t, size_t>, QString> blockSql;  // by columns and rows
     auto sendRun = [&](size_t i, size_t n) {
         std::vector<Value> params;
         if (changes[i].kind == TMemTable::Change::Delete) {
@@ -544,24 +545,30 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
             return;
         }
         const uint64_t mask = filledColumns(t, changes[i].row);
-        QStringList names, declared, inserts;
-        for (int c = 0; c < int(fields.size()); ++c)
-            if (mask & (uint64_t(1) << c)) names << quoted(fields[c].name);
-        for (size_t j = i; j < i + n; ++j) {
-            QStringList values;
-            for (int c = 0; c < int(fields.size()); ++c) {
-                if (!(mask & (uint64_t(1) << c))) continue;
-                const QString p = QStringLiteral("P%1").arg(params.size());
-                declared << p + u' ' + parameterType(fields[c]) + QStringLiteral("=?");
-                values << u':' + p;
-                params.push_back(t.Cell(changes[j].row, c));
+        for (size_t j = i; j < i + n; ++j)
+            for (int c = 0; c < int(fields.size()); ++c)
+                if (mask & (uint64_t(1) << c)) params.push_back(t.Cell(changes[j].row, c));
+        QString& sql = blockSql[{mask, n}];
+        if (sql.isEmpty()) {
+            QStringList names, declared, inserts;
+            for (int c = 0; c < int(fields.size()); ++c)
+                if (mask & (uint64_t(1) << c)) names << quoted(fields[c].name);
+            int p = 0;
+            for (size_t j = 0; j < n; ++j) {
+                QStringList values;
+                for (int c = 0; c < int(fields.size()); ++c) {
+                    if (!(mask & (uint64_t(1) << c))) continue;
+                    const QString name = QStringLiteral("P%1").arg(p++);
+                    declared << name + u' ' + parameterType(fields[c]) + QStringLiteral("=?");
+                    values << u':' + name;
+                }
+                inserts << QStringLiteral("INSERT INTO %1 (%2) VALUES (%3);")
+                               .arg(table, names.join(u','), values.join(u','));
             }
-            inserts << QStringLiteral("INSERT INTO %1 (%2) VALUES (%3);")
-                           .arg(table, names.join(u','), values.join(u','));
+            sql = QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN %2 END")
+                      .arg(declared.join(u','), inserts.join(u' '));
         }
-        execute(QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN %2 END")
-                    .arg(declared.join(u','), inserts.join(u' ')),
-                params);
+        execute(sql, params);
     };
 
     for (size_t i = 0; i < changes.size();) {

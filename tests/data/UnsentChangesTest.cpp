@@ -373,3 +373,42 @@ TEST_F(UnsentTest, CallToAServerThatStopsAnsweringIsCutOff) {
     std::printf("[ waits ] an attach to a silent server gave up after %lld ms\n",
                 static_cast<long long>(timer.elapsed()));
 }
+
+TEST_F(UnsentTest, ManyRowsGoTogetherAndOneBadRowSpoilsNoneOfTheOthers) {
+    exec("ALTER TABLE TASK ADD CONSTRAINT NOT_THIS CHECK (CAPTION <> 'refused')");
+    start();
+    constexpr int Count = 250;  // more than one statement's worth
+    const std::vector<int> ids = dm->NewTaskIds(Count);
+    ASSERT_EQ(ids.size(), size_t(Count));
+    // Another tool takes one of the numbers before the rows go.
+    exec(QString("INSERT INTO TASK (ID, USER_ID, CAPTION) VALUES (%1, 2, 'peer')").arg(ids[77]));
+    TMemTable& t = dm->cdsTask;
+    for (int i = 0; i < Count; ++i) {
+        t.Append();
+        t.FieldByName("ID").SetInteger(ids[size_t(i)]);
+        t.FieldByName("USER_ID").SetInteger(1);
+        t.FieldByName("CAPTION").SetString(i == 150 ? QString("refused")
+                                                    : QString("row %1").arg(i));
+        t.Post();
+    }
+    dm->ApplyTable(t);
+    EXPECT_EQ(count("CAPTION STARTING 'row '"), Count - 1);
+    EXPECT_EQ(number("SELECT COUNT(DISTINCT CAPTION) FROM TASK WHERE CAPTION STARTING 'row '"),
+              Count - 1);
+    EXPECT_EQ(text(QString("SELECT CAPTION FROM TASK WHERE ID = %1").arg(ids[77])), "peer");
+    EXPECT_NE(dm->cdsTask.ResolveKey(ids[77]), ids[77]) << "ours took another number";
+    EXPECT_EQ(count("CAPTION = 'refused'"), 0);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains("NOT_THIS"));
+
+    // Deleting them all goes in few statements too, and leaves the peer.
+    for (int id : ids) {
+        ASSERT_TRUE(t.Locate(id));
+        t.Delete();
+    }
+    exec("ALTER TABLE TASK DROP CONSTRAINT NOT_THIS");
+    dm->ApplyTable(t);
+    EXPECT_FALSE(dm->HasUnsentChanges());
+    EXPECT_EQ(count("1 = 1"), 1);
+    EXPECT_EQ(count("CAPTION = 'peer'"), 1);
+}
