@@ -9,7 +9,6 @@
 #include <QFile>
 #include <csignal>
 
-#include "app/Forms.h"
 #include "app/Main.h"
 #include "data/DataModule.h"
 #include "data/FbClient.h"
@@ -97,12 +96,4 @@ TEST_F(ExitWithUnsentTest, ExitAsksToTryAgainAndKeepsTheJournalOtherwise) {
     StartProgram();
     EXPECT_EQ(count(db, "CAPTION = 'refused'"), 1) << "sent at the next start";
     EXPECT_FALSE(QFile::exists(journal));
-}
-
-TEST_F(ExitWithUnsentTest, EndAskedForBySystemAsksNothing) {
-    addRefused();
-    ModalAnswers none;  // any question would fail the test
-    EndProgramQuietly();
-    EndProgramRun();
-    EXPECT_TRUE(QFile::exists(db.dir() + "/qlbase.journal"));
 }
