@@ -71,17 +71,35 @@ void CreateForms() {
     frmRemindIn = new TfrmRemindIn(frmMain);
 }
 
+namespace {
+// The end was asked for by the system (a signal, the session's end): no
+// question is asked then, as nobody may be there to answer it.
+bool quietEnd = false;
+}  // namespace
+
+void EndProgramQuietly() {
+    quietEnd = true;
+    EndProgram();
+}
+
 void DestroyForms() {
     if (frmMain) frmMain->TimerNotify->stop();
-    // Changes the database refused so far get a last chance; the user is
-    // asked before any is given up.
-    if (DM && DM->IsConnected()) {
-        while (!DM->SendPending()) {
-            const auto answer =
-                MessageBox(QStringLiteral("Не все изменения удалось сохранить в базе данных.\n\n"
-                                          "Повторить попытку? При отказе они будут потеряны."),
-                           QStringLiteral("Quillet"), QMessageBox::Retry | QMessageBox::Discard,
-                           QMessageBox::Warning);
+
+    // What the windows still hold is stored here, before the last send and
+    // before the tables close.
+
+    // Changes the database has not taken get a last chance. What still does
+    // not go stays in the journal and goes at the next start; at the
+    // user's own exit the user may try again first.
+    if (DM && DM->IsConnected() && DM->HasUnsentChanges() && !(quietEnd && DM->ServerAway())) {
+        while (!DM->SendPending() && !quietEnd) {
+            const auto answer = MessageBox(
+                QStringLiteral("Не все изменения удалось сохранить в базе данных.\n\n%1\n\n"
+                               "Повторить попытку? Если нет, они останутся в журнале «%2» и "
+                               "будут отправлены при следующем запуске программы.")
+                    .arg(DM->LastFailureText(), DM->Journal().Path()),
+                QStringLiteral("Quillet"), QMessageBox::Retry | QMessageBox::Close,
+                QMessageBox::Warning);
             if (answer != QMessageBox::Retry) break;
         }
     }
@@ -100,4 +118,5 @@ void DestroyForms() {
     frmBirthLegend = nullptr;
     delete DM;
     DM = nullptr;
+    quietEnd = false;
 }

@@ -9,7 +9,12 @@
 // event list, the legend, the data module (which connects and loads the
 // tables) and the two postponing dialogs.
 void CreateForms();
+// Sends or journals what is unsent, then destroys the windows and the data
+// module.
 void DestroyForms();
+// Ends the program as "Выход из программы" does, but asks nothing on the
+// way (a signal, the end of the session).
+void EndProgramQuietly();
 
 // The program's icon in all its sizes.
 QIcon ProgramIcon();

@@ -2,15 +2,17 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <chrono>
-#include <thread>
+#include <QSessionManager>
 
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "app/Previnst.h"
 #include "app/Translations.h"
+#include "data/FbClient.h"
+#include "platform/ErrorReport.h"
 #include "platform/GuardedApplication.h"
 #include "platform/Modal.h"
+#include "platform/ShutdownSignals.h"
 
 namespace {
 
@@ -48,6 +50,10 @@ CommandLine ParseCommandLine(const QStringList& args) {
 }
 
 int RunProgram(int argc, char** argv) {
+    // The program owns the signals that ask it to end, not the database
+    // client: its connection stays up until the last changes are sent.
+    ShutdownSignals::Install();
+    FbConnection::KeepAttachmentsOnSignals();
     ProbeSingleInstance();
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -58,7 +64,8 @@ int RunProgram(int argc, char** argv) {
         return 0;
     }
     if (AlreadyRunning) return 0;
-    if (cl.PauseGiven) std::this_thread::sleep_for(std::chrono::seconds(cl.StartPause));
+    if (cl.PauseGiven) ShutdownSignals::SleepUnlessSignalled(cl.StartPause);
+    if (ShutdownSignals::Arrived()) return 0;  // asked to end before anything began
 
     TGuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
@@ -66,9 +73,21 @@ int RunProgram(int argc, char** argv) {
     InstallRussianTranslation();
     QApplication::setWindowIcon(ProgramIcon());
 
+    // A signal, or the end of the desktop session, ends the program as its
+    // exit command does, without questions.
+    ShutdownSignals signalWatch([](int) { Guarded([] { EndProgramQuietly(); }); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest,
+                     [](QSessionManager&) { Guarded([] { EndProgramQuietly(); }); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
+        Guarded([] {
+            if (!ProgramEnding()) EndProgramQuietly();
+        });
+    });
+
     CreateForms();
-    // A close request answered during start-up (a question on the screen)
-    // could not end a loop that had not begun: the program ends here.
+    ShutdownSignals::Reclaim();  // the database client has set up its own by now
+    // A close request or a signal during start-up (a question on the
+    // screen) could not end a loop that had not begun: the program ends here.
     if (!ProgramEnding()) {
         frmMain->ShowAtStart(cl.StartHidden);
         QApplication::exec();

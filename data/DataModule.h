@@ -1,14 +1,27 @@
 // The data module: the one connection to the database and the three
 // in-memory tables through which the program reads and changes its records.
 // Everything is read at start; every change is sent at once.
+//
+// Nothing the user typed is lost on the way: a change the database does not
+// take (no answer, a row held by another connection, a refusal) stays in
+// its table, is written to the journal of unsent changes and is sent again
+// later, at the latest at the next start. No call to the server blocks the
+// windows for long: attaches, lock waits and every single call are bounded,
+// and while the server is gone a thread of its own waits for it to answer.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
+#include <set>
 
 #include "data/FbClient.h"
+#include "data/Journal.h"
 #include "data/MemTable.h"
+#include "data/SendTrouble.h"
+
+class ServerProbe;
 
 class TDM : public QObject {
     Q_OBJECT
@@ -25,31 +38,51 @@ class TDM : public QObject {
     TDM();
     ~TDM() override;
 
-    // The start sequence: connect, load the three tables, then the later
-    // steps. A failed connection is reported and ends the sequence; the
-    // tables then stay closed. Errors after that propagate to the caller.
+    // The start sequence: connect, load the three tables, send what the
+    // journal kept from an earlier run, then the later steps. A failed
+    // connection is reported and ends the sequence; the tables then stay
+    // closed. Errors after that propagate to the caller.
     void DataModuleCreate(const StartSteps& steps);
 
     static QString DatabaseAddress();  // 127.0.0.1/3053:<program folder>qlbase.fdb
+    // True once the tables are loaded (also while the server is away).
     bool IsConnected() const { return connected_; }
 
+    // A number for a new row, usable at once. It comes from GET_TASK_ID /
+    // GET_BIRTH_ID; when that cannot be had (no server, a failing
+    // procedure) it is a number of the program's own, below zero, which
+    // the row keeps until it is sent and gets its number from the
+    // database; Locate finds the row by either number.
     int NewTaskId();
     int NewBirthId();
+    // Many numbers with few calls to the server (imports).
+    std::vector<int> NewTaskIds(int count);
+    std::vector<int> NewBirthIds(int count);
 
     // Sends every change made to `table` since its last send, in one
-    // transaction. A refused send is rolled back in the database and kept
-    // in the table, to go again with the next send; the user is told once
-    // while sends keep failing.
+    // transaction. What the database does not take stays in the table and
+    // in the journal, to go again later; the user is told once while sends
+    // keep failing, in words that say what becomes of the changes.
     void ApplyTable(TMemTable& table);
     bool HasUnsentChanges() const;
-    // Sends what is still pending; true when nothing is left.
+    // Tries now to send what is pending (reattaching when needed); true
+    // when nothing is left.
     bool SendPending();
+    // Why the last send failed, with the server's text (for the question
+    // at the end).
+    QString LastFailureText() const { return lastFailure_; }
+    // The server has stopped answering and is being waited for.
+    bool ServerAway() const { return away_; }
 
-    // Closes the tables and the connection; a last send is tried first.
+    // Closes the tables and the connection. What is still unsent stays in
+    // the journal for the next start.
     void Close();
 
-    // Called with the message for the user when a send starts failing.
+    // Called with a message for the user when sends start failing, or when
+    // the journal could not be read or written.
     std::function<void(const QString& message)> onSendFailed;
+
+    const TJournal& Journal() const { return journal_; }
 
     FbConnection xConnection;
     TMemTable cdsTask{QStringLiteral("TASK"), QStringLiteral("ID"), QStringLiteral("DATETIME")};
@@ -60,16 +93,43 @@ class TDM : public QObject {
     void Connect();
     void OpenTables();
 
+    // Bounds of the waits, in milliseconds or seconds.
+    static constexpr int ConnectTimeoutSec = 4;  // an attach
+    static constexpr int ProbeTimeoutSec = 2;    // an attach that only looks for the server
+    static constexpr int CallTimeoutMs = 8000;   // any one call to the server
+    static constexpr int LockWaitSec = 4;        // a row another connection holds
+    static constexpr int FirstRetryMs = 5000;    // a refused or blocked send, doubling
+    static constexpr int LongestRetryMs = 120000;
+
   private:
     void EnsureAttached();
-    void SendChanges(TMemTable& table);
-    int CallIdProcedure(const char* procedure);
-    void NoteFailure(const EQuillet& e);
+    // Sends one table; returns what kept a part of it back (None: all
+    // went). Throws when the connection failed, and then nothing was taken.
+    SendTrouble SendChanges(TMemTable& table, QString& failure);
+    void GiveStoredKeys(TMemTable& table);
+    void SendAll(bool evenWhileAway);
+    SendTrouble Classify(const EQuillet& e);
+    void LoseServer();
+    void ServerAnswers();
+    void AfterSend(SendTrouble trouble, const QString& failure);
+    std::vector<int> NewIds(TMemTable& table, const char* procedure, int count);
+    std::vector<int> ServerIds(const TMemTable& table, const QString& procedure, int count);
+    int ProvisionalId();
+    void MoveSequencesPastTakenNumbers();
+    void ReplayJournal();
+    bool WriteJournal();
 
     bool connected_ = false;
-    bool attachmentLost_ = false;
-    bool sendFailing_ = false;
+    bool away_ = false;
+    int lockWaitSec_ = LockWaitSec;
+    int retryMs_ = FirstRetryMs;
+    int nextProvisional_ = -1;
+    QString lastFailure_;
+    QString journalError_;
+    std::set<int> told_;  // what the user heard of since sends began failing
+    TJournal journal_;
     QTimer retryTimer_;
+    std::unique_ptr<ServerProbe> probe_;
 };
 
 // The data module of the running program.

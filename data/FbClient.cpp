@@ -3,8 +3,12 @@
 #include <firebird/Interface.h>
 
 #include <QStringDecoder>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 using namespace Firebird;
 
@@ -26,13 +30,28 @@ QString decodeMessage(const char* text) {
     return s.trimmed();
 }
 
+// The error codes of a status vector, in their order.
+std::vector<qint64> errorCodes(const intptr_t* p) {
+    std::vector<qint64> codes;
+    while (p && *p != isc_arg_end) {
+        if (*p == isc_arg_gds) codes.push_back(qint64(p[1]));
+        p += *p == isc_arg_cstring ? 3 : 2;
+    }
+    return codes;
+}
+
 [[noreturn]] void raise(const FbException& e) {
     char buf[4096];
     IStatus* status = e.getStatus();
     master()->getUtilInterface()->formatStatus(buf, sizeof buf, status);
     const intptr_t* errors = status->getErrors();
     const qint64 code = errors && errors[0] == isc_arg_gds ? qint64(errors[1]) : 0;
-    throw FbError(decodeMessage(buf), code);
+    throw FbError(decodeMessage(buf), code, errorCodes(errors));
+}
+
+// Tells the client library not to shut down on SIGINT and SIGTERM.
+int keepOnSignal(const int reason, const int, void*) {
+    return reason == fb_shutrsn_signal ? 1 : 0;
 }
 
 // A status for one call; the wrapper throws FbException on an error.
@@ -127,16 +146,110 @@ double scaleFactor(int scale) {
 
 }  // namespace
 
+// ----------------------------------------------------------- call watch
+
+// Cuts off a call to the server that takes too long: a thread waits for
+// the deadline of the call in progress and, when it passes, closes the
+// attachment under it, so that the call returns with a network error.
+class CallWatch {
+  public:
+    ~CallWatch() {
+        {
+            std::lock_guard lock(m_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        if (thread_.joinable()) thread_.join();
+        SetTarget(nullptr);
+    }
+
+    void SetTimeout(int ms) {
+        std::lock_guard lock(m_);
+        timeoutMs_ = ms;
+        if (ms > 0 && !thread_.joinable()) thread_ = std::thread([this] { run(); });
+    }
+
+    // The attachment that a late call is cut off from.
+    void SetTarget(IAttachment* att) {
+        if (att) att->addRef();
+        std::lock_guard lock(m_);
+        if (target_) target_->release();
+        target_ = att;
+    }
+
+    void Begin() {
+        std::lock_guard lock(m_);
+        if (depth_++ > 0 || timeoutMs_ <= 0) return;
+        armed_ = true;
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+        cv_.notify_all();
+    }
+    // A call that makes progress (another batch of rows) gets more time.
+    void Kick() {
+        std::lock_guard lock(m_);
+        if (armed_)
+            deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+    }
+    void End() {
+        std::lock_guard lock(m_);
+        if (--depth_ == 0) armed_ = false;
+    }
+
+  private:
+    void run() {
+        std::unique_lock lock(m_);
+        while (!stop_) {
+            if (!armed_) {
+                cv_.wait(lock);
+                continue;
+            }
+            if (cv_.wait_until(lock, deadline_) != std::cv_status::timeout) continue;
+            if (!armed_ || std::chrono::steady_clock::now() < deadline_) continue;
+            armed_ = false;
+            if (!target_) continue;
+            try {
+                Status st;
+                target_->cancelOperation(&st, fb_cancel_abort);
+            } catch (const FbException&) {
+            }
+        }
+    }
+
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::thread thread_;
+    int timeoutMs_ = 0;
+    int depth_ = 0;
+    bool armed_ = false;
+    bool stop_ = false;
+    std::chrono::steady_clock::time_point deadline_;
+    IAttachment* target_ = nullptr;
+};
+
+// Watches one call to the server for as long as it lives.
+class Watching {
+  public:
+    explicit Watching(CallWatch* watch) : watch_(watch) { watch_->Begin(); }
+    ~Watching() { watch_->End(); }
+    Watching(const Watching&) = delete;
+    Watching& operator=(const Watching&) = delete;
+
+  private:
+    CallWatch* watch_;
+};
+
 // ------------------------------------------------------------ connection
 
 struct FbConnection::Impl {
     IProvider* provider = nullptr;
     IAttachment* att = nullptr;
+    CallWatch watch;
 };
 
 struct FbConnection::Transaction::Impl {
     IAttachment* att = nullptr;
     ITransaction* tra = nullptr;
+    CallWatch* watch = nullptr;
 };
 
 // What the rows of a message look like, read once from its metadata: each
@@ -168,6 +281,7 @@ std::vector<MessageColumn> describe(Status& st, IMessageMetadata* meta) {
 struct FbConnection::Statement::Impl {
     IAttachment* att = nullptr;
     ITransaction* tra = nullptr;
+    CallWatch* watch = nullptr;
     IStatement* stmt = nullptr;
     IMessageMetadata* inMeta = nullptr;
     IMessageMetadata* outMeta = nullptr;
@@ -209,10 +323,11 @@ void FbConnection::Attach(const Params& p) {
         dpb->insertString(&st, isc_dpb_password, p.password.toUtf8().constData());
         dpb->insertString(&st, isc_dpb_lc_ctype, p.charset.toLatin1().constData());
         dpb->insertInt(&st, isc_dpb_sql_dialect, p.dialect);
-        dpb->insertInt(&st, isc_dpb_connect_timeout, 10);
+        dpb->insertInt(&st, isc_dpb_connect_timeout, p.connectTimeoutSec);
         impl_->att =
             impl_->provider->attachDatabase(&st, p.address.toLocal8Bit().constData(),
                                             dpb->getBufferLength(&st), dpb->getBuffer(&st));
+        impl_->watch.SetTarget(impl_->att);
     } catch (const FbException& e) {
         raise(e);
     }
@@ -220,13 +335,29 @@ void FbConnection::Attach(const Params& p) {
 
 void FbConnection::Detach() noexcept {
     if (!impl_->att) return;
-    try {
-        Status st;
-        impl_->att->detach(&st);
-    } catch (const FbException&) {
-        impl_->att->release();  // a dead attachment: just let it go
+    {
+        Watching watching(&impl_->watch);
+        try {
+            Status st;
+            impl_->att->detach(&st);
+        } catch (const FbException&) {
+            impl_->att->release();  // a dead attachment: just let it go
+        }
     }
+    impl_->watch.SetTarget(nullptr);
     impl_->att = nullptr;
+}
+
+void FbConnection::SetOperationTimeout(int ms) {
+    impl_->watch.SetTimeout(ms);
+}
+
+void FbConnection::KeepAttachmentsOnSignals() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ISC_STATUS_ARRAY status;
+        fb_shutdown_callback(status, keepOnSignal, fb_shut_confirmation, nullptr);
+    });
 }
 
 bool FbConnection::IsAttached() const {
@@ -235,6 +366,7 @@ bool FbConnection::IsAttached() const {
 
 bool FbConnection::Ping() noexcept {
     if (!impl_->att) return false;
+    Watching watching(&impl_->watch);
     try {
         Status st;
         impl_->att->ping(&st);
@@ -254,6 +386,7 @@ FbConnection::Transaction::~Transaction() {
 
 void FbConnection::Transaction::Commit() {
     if (!impl_->tra) throw FbError(QStringLiteral("Транзакция уже завершена"), 0);
+    Watching watching(impl_->watch);
     try {
         Status st;
         impl_->tra->commit(&st);
@@ -265,6 +398,7 @@ void FbConnection::Transaction::Commit() {
 
 void FbConnection::Transaction::Rollback() noexcept {
     if (!impl_->tra) return;
+    Watching watching(impl_->watch);
     try {
         Status st;
         impl_->tra->rollback(&st);
@@ -275,7 +409,14 @@ void FbConnection::Transaction::Rollback() noexcept {
 }
 
 std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(bool readOnly) {
+    TransactionOptions options;
+    options.readOnly = readOnly;
+    return Begin(options);
+}
+
+std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(const TransactionOptions& options) {
     if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
+    Watching watching(&impl_->watch);
     try {
         Status st;
         IXpbBuilder* tpb =
@@ -284,12 +425,19 @@ std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(bool readOnly) {
             IXpbBuilder* b;
             ~Dispose() { b->dispose(); }
         } disposeTpb{tpb};
-        tpb->insertTag(&st, readOnly ? isc_tpb_read : isc_tpb_write);
+        tpb->insertTag(&st, options.readOnly ? isc_tpb_read : isc_tpb_write);
         tpb->insertTag(&st, isc_tpb_read_committed);
         tpb->insertTag(&st, isc_tpb_rec_version);
-        tpb->insertTag(&st, isc_tpb_wait);
+        if (options.lockWaitSec == 0) {
+            tpb->insertTag(&st, isc_tpb_nowait);
+        } else {
+            tpb->insertTag(&st, isc_tpb_wait);
+            if (options.lockWaitSec > 0)
+                tpb->insertInt(&st, isc_tpb_lock_timeout, options.lockWaitSec);
+        }
         auto impl = std::make_unique<Transaction::Impl>();
         impl->att = impl_->att;
+        impl->watch = &impl_->watch;
         impl->tra =
             impl_->att->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
         return std::unique_ptr<Transaction>(new Transaction(std::move(impl)));
@@ -306,6 +454,7 @@ FbConnection::Statement::~Statement() {
     if (impl_->inMeta) impl_->inMeta->release();
     if (impl_->outMeta) impl_->outMeta->release();
     if (impl_->stmt) {
+        Watching watching(impl_->watch);
         try {
             Status st;
             impl_->stmt->free(&st);
@@ -318,10 +467,12 @@ FbConnection::Statement::~Statement() {
 std::unique_ptr<FbConnection::Statement> FbConnection::Prepare(Transaction& tr,
                                                                const QString& sql) {
     if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
+    Watching watching(&impl_->watch);
     try {
         Status st;
         auto impl = std::make_unique<Statement::Impl>();
         impl->att = impl_->att;
+        impl->watch = &impl_->watch;
         impl->tra = tr.impl_->tra;
         impl->stmt = impl_->att->prepare(&st, impl->tra, 0, ToWin1251(sql).constData(), 3,
                                          IStatement::PREPARE_PREFETCH_METADATA);
@@ -582,12 +733,15 @@ std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsi
 template <typename OnRow>
 void FbConnection::Statement::Impl::fetchAll(Status& st, const std::vector<Value>& params,
                                              OnRow&& onRow) {
+    Watching watching(watch);
     std::vector<unsigned char> input = bindInput(st, params);
     Holder<IResultSet> rs;
     rs.p = stmt->openCursor(&st, tra, inMeta, input.data(), outMeta, 0);
     std::vector<unsigned char> buf(outLength);
-    while (rs.p->fetchNext(&st, buf.data()) == IStatus::RESULT_OK)
+    while (rs.p->fetchNext(&st, buf.data()) == IStatus::RESULT_OK) {
         onRow(buf.data());
+        watch->Kick();
+    }
     rs.p->close(&st);
     rs.take();
 }
@@ -625,6 +779,7 @@ ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& par
 
 void FbConnection::Statement::Execute(const std::vector<Value>& params,
                                       std::vector<Value>* output) {
+    Watching watching(impl_->watch);
     try {
         Status st;
         Impl& d = *impl_;
@@ -634,6 +789,16 @@ void FbConnection::Statement::Execute(const std::vector<Value>& params,
         d.stmt->execute(&st, d.tra, d.inMeta, in.data(), hasOutput ? d.outMeta : nullptr,
                         hasOutput ? out.data() : nullptr);
         if (output) *output = hasOutput ? d.readRow(st, out.data()) : std::vector<Value>{};
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+quint64 FbConnection::Statement::AffectedRecords() {
+    Watching watching(impl_->watch);
+    try {
+        Status st;
+        return impl_->stmt->getAffectedRecords(&st);
     } catch (const FbException& e) {
         raise(e);
     }

@@ -76,6 +76,9 @@ void TField::SetBytes(const QByteArray& v) {
 void TField::SetBoolean(bool v) {
     table_->Write(index_, Value::FromText(FlagText(v)));
 }
+void TField::SetValue(const Value& v) {
+    table_->Write(index_, v);
+}
 
 // --------------------------------------------------------------- TMemTable
 
@@ -139,6 +142,8 @@ void TMemTable::Close() {
     status_.clear();
     dirty_.clear();
     deletedKeys_.clear();
+    keyAliases_.clear();
+    maybeStored_.clear();
     buffer_.clear();
     changeCount_ = 0;
     keyIndex_ = sortIndex_ = -1;
@@ -199,14 +204,29 @@ bool TMemTable::Locate(qint64 id) {
     CheckBrowseMode();
     if (keyIndex_ < 0) return false;
     const std::vector<Value>& keys = columns_[keyIndex_];
-    for (int r = 0; r < int(keys.size()); ++r) {
-        if (!keys[r].isNull() && keys[r].toInt() == id) {
-            cur_ = r;
-            eof_ = false;
-            return true;
+    auto find = [&](qint64 key) {
+        for (int r = 0; r < int(keys.size()); ++r) {
+            if (!keys[r].isNull() && keys[r].toInt() == key) {
+                cur_ = r;
+                eof_ = false;
+                return true;
+            }
         }
+        return false;
+    };
+    if (find(id)) return true;
+    const qint64 now = ResolveKey(id);
+    return now != id && find(now);
+}
+
+qint64 TMemTable::ResolveKey(qint64 id) const {
+    // Each replacement adds one link; a chain is short.
+    for (int hops = 0; hops < 64; ++hops) {
+        auto it = keyAliases_.constFind(id);
+        if (it == keyAliases_.constEnd()) break;
+        id = *it;
     }
-    return false;
+    return id;
 }
 
 const Value& TMemTable::Read(int column) const {
@@ -345,7 +365,7 @@ void TMemTable::Delete() {
         throw EQuillet(QStringLiteral("Таблица %1 пуста: удалять нечего").arg(tableName_));
     const int row = cur_;
     if (status_[row] != RowStatus::Unmodified) --changeCount_;
-    if (status_[row] != RowStatus::Inserted && keyIndex_ >= 0)
+    if (keyIndex_ >= 0 && (status_[row] != RowStatus::Inserted || MaybeStored(row)))
         deletedKeys_.push_back(columns_[keyIndex_][row]);
     EraseRow(row);
     cur_ = std::min(row, RecordCount() - 1);
@@ -375,7 +395,59 @@ void TMemTable::ChangesApplied() {
     std::fill(status_.begin(), status_.end(), RowStatus::Unmodified);
     std::fill(dirty_.begin(), dirty_.end(), 0);
     deletedKeys_.clear();
+    maybeStored_.clear();
     changeCount_ = 0;
+}
+
+void TMemTable::MarkApplied(const std::vector<Change>& done) {
+    QSet<qint64> deleted;
+    bool deletedWithoutKey = false;
+    for (const Change& c : done) {
+        if (c.kind != Change::Delete) continue;
+        if (c.key.isNull())
+            deletedWithoutKey = true;
+        else
+            deleted.insert(c.key.toInt());
+    }
+    if (!deleted.isEmpty() || deletedWithoutKey) {
+        deletedKeys_.erase(std::remove_if(deletedKeys_.begin(), deletedKeys_.end(),
+                                          [&](const Value& k) {
+                                              return k.isNull() ? deletedWithoutKey
+                                                                : deleted.contains(k.toInt());
+                                          }),
+                           deletedKeys_.end());
+        for (qint64 k : deleted)
+            maybeStored_.remove(k);
+    }
+    for (const Change& c : done) {
+        if (c.kind == Change::Delete) continue;
+        if (c.row < 0 || c.row >= RecordCount() || status_[c.row] == RowStatus::Unmodified)
+            continue;
+        if (keyIndex_ >= 0 && !columns_[keyIndex_][c.row].isNull())
+            maybeStored_.remove(columns_[keyIndex_][c.row].toInt());
+        status_[c.row] = RowStatus::Unmodified;
+        dirty_[c.row] = 0;
+        --changeCount_;
+    }
+}
+
+void TMemTable::ReplaceKey(int row, const Value& key) {
+    if (keyIndex_ < 0) return;
+    const Value old = columns_[keyIndex_][row];
+    SetStoredValue(row, keyIndex_, key);
+    if (old.isNull() || key.isNull()) return;
+    keyAliases_.insert(old.toInt(), key.toInt());
+    maybeStored_.remove(old.toInt());
+}
+
+void TMemTable::SetMaybeStored(int row) {
+    if (keyIndex_ >= 0 && !columns_[keyIndex_][row].isNull())
+        maybeStored_.insert(columns_[keyIndex_][row].toInt());
+}
+
+bool TMemTable::MaybeStored(int row) const {
+    return keyIndex_ >= 0 && !columns_[keyIndex_][row].isNull() &&
+           maybeStored_.contains(columns_[keyIndex_][row].toInt());
 }
 
 void TMemTable::SetStoredValue(int row, int column, const Value& v) {

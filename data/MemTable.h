@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -41,7 +42,8 @@ class TField {
     void SetDateTime(TDateTime v) { SetFloat(v); }
     void SetString(const QString& v);  // cut to the column's size
     void SetBytes(const QByteArray& v);
-    void SetBoolean(bool v);  // written as "T" or "F"
+    void SetBoolean(bool v);        // written as "T" or "F"
+    void SetValue(const Value& v);  // in the form the column keeps
 
   private:
     TMemTable* table_ = nullptr;
@@ -86,7 +88,11 @@ class TMemTable {
     int RecNo() const { return cur_; }  // 0-based position, -1 when empty
     void SetRecNo(int row);
     // Makes the row whose key equals `id` current; false when none has it.
+    // A key that was replaced (a number the program gave a new row before
+    // the database gave it its own) still finds its row.
     bool Locate(qint64 id);
+    // The key a row found by `id` has now: `id` itself unless it was replaced.
+    qint64 ResolveKey(qint64 id) const;
 
     // Editing. Navigating or starting another edit posts a pending one.
     void Append();  // a new empty row in the edit buffer
@@ -113,6 +119,19 @@ class TMemTable {
     // without logging it as a change.
     void SetStoredValue(int row, int column, const Value& v);
     RowStatus StatusOf(int row) const { return status_[row]; }
+    // After a send of which these changes reached the database: they are no
+    // longer pending; the rest stays. Row numbers are those of the changes.
+    void MarkApplied(const std::vector<Change>& done);
+    // Gives a new row, not yet stored, another key; the old one stays an
+    // alias by which Locate still finds the row.
+    void ReplaceKey(int row, const Value& key);
+    // A new row whose insert may have reached the database although its
+    // send failed (the connection broke at the commit). Deleting it then
+    // still sends a delete.
+    void SetMaybeStored(int row);
+    bool MaybeStored(int row) const;
+    // Keys of deleted rows still to be deleted in the database.
+    const std::vector<Value>& DeletedKeys() const { return deletedKeys_; }
 
   private:
     friend class TField;
@@ -136,7 +155,9 @@ class TMemTable {
     std::vector<RowStatus> status_;
     std::vector<uint64_t> dirty_;  // columns changed since the last send
     std::vector<Value> deletedKeys_;
-    int changeCount_ = 0;  // rows that are not Unmodified
+    int changeCount_ = 0;               // rows that are not Unmodified
+    QHash<qint64, qint64> keyAliases_;  // replaced key -> the key that followed it
+    QSet<qint64> maybeStored_;          // keys of new rows that may be stored already
 
     State state_ = State::Inactive;
     int cur_ = -1;

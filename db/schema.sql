@@ -55,17 +55,50 @@ BEGIN
   IF (NEW.USER_ID IS NULL) THEN NEW.USER_ID = 1;
 END^
 
-/* Numbers for new rows: every call returns a number no call returned before. */
+/* Numbers for new rows: every call returns a number that no call returned
+   before and that no row of the table has, even rows written by other
+   tools or restored from a backup while the sequence stayed behind. */
 CREATE PROCEDURE GET_TASK_ID RETURNS (ID INTEGER) AS
 BEGIN
   ID = NEXT VALUE FOR SEQ_TASK_ID;
+  WHILE (EXISTS (SELECT 1 FROM TASK WHERE TASK.ID = :ID)) DO
+    ID = NEXT VALUE FOR SEQ_TASK_ID;
   SUSPEND;
 END^
 
 CREATE PROCEDURE GET_BIRTH_ID RETURNS (ID INTEGER) AS
 BEGIN
   ID = NEXT VALUE FOR SEQ_BIRTH_ID;
+  WHILE (EXISTS (SELECT 1 FROM BIRTH WHERE BIRTH.ID = :ID)) DO
+    ID = NEXT VALUE FOR SEQ_BIRTH_ID;
   SUSPEND;
+END^
+
+/* N such numbers in one call, one row each (imports). */
+CREATE PROCEDURE GET_TASK_IDS (N INTEGER) RETURNS (ID INTEGER) AS
+BEGIN
+  WHILE (N > 0) DO
+  BEGIN
+    ID = NEXT VALUE FOR SEQ_TASK_ID;
+    IF (NOT EXISTS (SELECT 1 FROM TASK WHERE TASK.ID = :ID)) THEN
+    BEGIN
+      N = N - 1;
+      SUSPEND;
+    END
+  END
+END^
+
+CREATE PROCEDURE GET_BIRTH_IDS (N INTEGER) RETURNS (ID INTEGER) AS
+BEGIN
+  WHILE (N > 0) DO
+  BEGIN
+    ID = NEXT VALUE FOR SEQ_BIRTH_ID;
+    IF (NOT EXISTS (SELECT 1 FROM BIRTH WHERE BIRTH.ID = :ID)) THEN
+    BEGIN
+      N = N - 1;
+      SUSPEND;
+    END
+  END
 END^
 
 SET TERM ; ^

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/ErrorReport.h"
+#include "platform/Win1251Validator.h"
 #include "platform/WindowPlace.h"
 
 TfrmNewTask* frmNewTask = nullptr;
@@ -35,6 +36,9 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
     edCategory->setGeometry(10, 76, 310, 24);
     l1->setBuddy(edCaption);
     l2->setBuddy(edCategory);
+    // Only what the database can store is typed in.
+    edCaption->setValidator(new Win1251Validator(edCaption));
+    edCategory->setValidator(new Win1251Validator(edCategory));
 
     // The reminder.
     auto* mid = new QGroupBox(this);
@@ -48,7 +52,8 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
     dtpDate->setDisplayFormat(ShortDateFormat());
     dtpDate->setCalendarPopup(true);
     dtpDate->setLocale(FormatLocale());  // the drop-down month calendar in Russian
-    dtpDate->setMinimumDate(QDate(1753, 1, 1));
+    // As far back as the picker goes: a stored date is shown as it is.
+    dtpDate->setMinimumDate(QDate(100, 1, 1));
     lbTime = new QLabel(QStringLiteral("Время"), mid);
     lbTime->setGeometry(150, 38, 110, 18);
     dtpTime = new QTimeEdit(mid);
@@ -85,16 +90,48 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
 
     connect(chbNeedAlert, &QCheckBox::toggled, this,
             [this] { Guarded([&] { chbNeedAlertClick(); }); });
-    // The column holds so many characters, a line break taking two (CR LF):
-    // what was just typed or pasted is cut to the room left, as a box with a
-    // length limit does. The text around it and the cursor stay.
     connect(mmDetails, &QPlainTextEdit::textChanged, this,
-            [this] { Guarded([&] { cutDetailsToLimit(); }); });
+            [this] { Guarded([&] { detailsChanged(); }); });
+}
+
+void TfrmNewTask::detailsChanged() {
+    if (dropUnstorable()) return;  // the change that did it comes back here
+    cutDetailsToLimit();
+}
+
+// A typed or pasted character that Windows-1251 cannot hold is taken out
+// again at once, as the line boxes refuse it, so nothing turns into "?".
+bool TfrmNewTask::dropUnstorable() {
+    const QString text = mmDetails->toPlainText();
+    qsizetype bad = -1;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (text[i] != u'\n' && !IsWin1251Char(text[i])) {
+            bad = i;
+            break;
+        }
+    }
+    if (bad < 0) return false;
+    QTextCursor cut(mmDetails->document());
+    cut.joinPreviousEditBlock();  // one undo step with the insertion
+    for (qsizetype i = bad; i >= 0; --i) {
+        if (text[i] == u'\n' || IsWin1251Char(text[i])) continue;
+        cut.setPosition(int(i));
+        cut.setPosition(int(i) + 1, QTextCursor::KeepAnchor);
+        cut.removeSelectedText();
+    }
+    cut.endEditBlock();
+    return true;
 }
 
 void TfrmNewTask::cutDetailsToLimit() {
+    // The column holds so many characters, a line break taking as many as
+    // it is stored with: what was just typed or pasted is cut to the room
+    // left, as a box with a length limit does. The text around it and the
+    // cursor stay.
     QString text = mmDetails->toPlainText();
-    qsizetype over = detailsLimit_ > 0 ? text.size() + text.count(u'\n') - detailsLimit_ : 0;
+    const qsizetype breakWidth = lineBreak_.size();
+    qsizetype over =
+        detailsLimit_ > 0 ? text.size() + text.count(u'\n') * (breakWidth - 1) - detailsLimit_ : 0;
     if (over > 0) {
         // The new part: what lies between the beginning and the end that the
         // text shares with the one before.
@@ -116,7 +153,7 @@ void TfrmNewTask::cutDetailsToLimit() {
         qsizetype start = end;
         while (over > 0 && start > stop) {
             --start;
-            over -= text[start] == u'\n' ? 2 : 1;
+            over -= text[start] == u'\n' ? breakWidth : 1;
         }
         QTextCursor cut(mmDetails->document());
         cut.joinPreviousEditBlock();  // one undo step with the insertion
@@ -151,27 +188,61 @@ void TfrmNewTask::chbNeedAlertClick() {
     dtpTime->setVisible(on);
 }
 
+namespace {
+QTime toSecond(const QTime& t) {
+    return t.isValid() ? QTime(t.hour(), t.minute(), t.second()) : t;
+}
+}  // namespace
+
 TDateTime TfrmNewTask::PickedMoment() const {
-    const QTime t = dtpTime->time();
-    return FromQDateTime(dtpDate->date(), QTime(t.hour(), t.minute(), t.second(), 0));
+    const bool sameDate = dtpDate->date() == dateShown_;
+    const bool sameTime = toSecond(dtpTime->time()) == toSecond(timeShown_);
+    if (sameDate && sameTime) return momentSet_;
+    qint64 days = 0, ms = 0;
+    SplitDateTime(momentSet_, days, ms);
+    if (!sameDate) {
+        qint64 unused = 0;
+        SplitDateTime(FromQDate(dtpDate->date()), days, unused);
+    }
+    if (!sameTime) {
+        const QTime t = dtpTime->time();
+        ms = ((t.hour() * 60 + t.minute()) * 60 + t.second()) * qint64(1000);
+    }
+    return JoinDateTime(days, ms);
 }
 
 void TfrmNewTask::SetPickedMoment(TDateTime moment) {
+    momentSet_ = moment;
     dtpDate->setDate(ToQDate(moment));
     dtpTime->setTime(ToQTime(moment));
+    // What the pickers show (a date before their range shows as their first day).
+    dateShown_ = dtpDate->date();
+    timeShown_ = dtpTime->time();
 }
 
 QString TfrmNewTask::DetailsText() const {
-    QString text = mmDetails->toPlainText();
-    text.replace(u'\n', QStringLiteral("\r\n"));
+    const QString shown = mmDetails->toPlainText();
+    if (shown == detailsShown_) return detailsSet_;
+    QString text = shown;
+    text.replace(u'\n', lineBreak_);
     return text;
 }
 
 void TfrmNewTask::SetDetailsText(const QString& text) {
+    detailsSet_ = text;
+    lineBreak_ = text.contains(u'\n') && !text.contains(QStringLiteral("\r\n"))
+                     ? QStringLiteral("\n")
+                     : QStringLiteral("\r\n");
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(u'\r', u'\n');
-    mmDetails->setPlainText(t);
+    {
+        // The stored text is shown whole, never cut.
+        const QSignalBlocker quiet(mmDetails);
+        mmDetails->setPlainText(t);
+    }
+    detailsShown_ = mmDetails->toPlainText();
+    detailsText_ = detailsShown_;
 }
 
 void TfrmNewTask::SetTextLimits(int caption, int category, int details) {

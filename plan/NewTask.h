@@ -35,11 +35,16 @@ class TfrmNewTask : public QDialog {
     void FormShow();           // focus into the title
     void chbNeedAlertClick();  // date and time shown only with a reminder
 
-    // The pickers' moment: their date with the time's hours, minutes and
-    // seconds, 0 milliseconds.
+    // The pickers' moment. Pickers the user left alone give back exactly
+    // the moment they were set to (a date before the pickers' range, its
+    // milliseconds); a changed date or time takes the pickers' value, to
+    // the second, with 0 milliseconds.
     TDateTime PickedMoment() const;
     void SetPickedMoment(TDateTime moment);
-    // The details as stored: lines joined by CR LF.
+    // The details as stored. Left alone, exactly the text they were set
+    // to; edited, the lines joined as that text joined them (CR LF, or LF
+    // alone for a text that used it). Characters that Windows-1251 cannot
+    // hold are not taken.
     QString DetailsText() const;
     void SetDetailsText(const QString& text);
     // Longest texts the columns take; the boxes accept no more.
@@ -51,10 +56,18 @@ class TfrmNewTask : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void detailsChanged();
+    bool dropUnstorable();
     void cutDetailsToLimit();
 
     int detailsLimit_ = 0;
-    QString detailsText_;  // the details as they were after the last change
+    QString detailsText_;   // the details as they were after the last change
+    QString detailsSet_;    // the text SetDetailsText was given
+    QString detailsShown_;  // ... and the box's text right after
+    QString lineBreak_ = QStringLiteral("\r\n");
+    TDateTime momentSet_ = 0;
+    QDate dateShown_;
+    QTime timeShown_;
 };
 
 extern TfrmNewTask* frmNewTask;

@@ -22,17 +22,48 @@
 
 namespace {
 
-// The columns written when the editor closes with OK, in their order.
-void writeEditor(TMemTable& t) {
+// What the editor showed when it opened on a stored task: a field the user
+// left alone is not written again, so that Ok on an unchanged task changes
+// nothing stored (a flag written as "Y" elsewhere, a date before the
+// pickers' range, milliseconds, the line breaks of the details).
+struct Shown {
+    bool needAlert = false;
+    TDateTime moment = 0;
+    QString caption, category, details;
+    bool executed = false;
+};
+
+Shown shownOf(const TfrmNewTask& e, TMemTable& t) {
+    Shown s;
+    s.needAlert = e.chbNeedAlert->isChecked();
+    s.moment = t.FieldByName(QStringLiteral("DATETIME")).AsDateTime();
+    s.caption = e.edCaption->text();
+    s.category = e.edCategory->text();
+    s.details = t.FieldByName(QStringLiteral("DETAILS")).AsString();
+    s.executed = e.chbExecuted->isChecked();
+    return s;
+}
+
+// The columns written when the editor closes with OK, in their order; with
+// `shown`, only those the user changed (and NOTIFIED, cleared at every save).
+void writeEditor(TMemTable& t, const Shown* shown = nullptr) {
     const TfrmNewTask& e = *frmNewTask;
     const bool alert = e.chbNeedAlert->isChecked();
-    t.FieldByName(QStringLiteral("NEEDALERT")).SetBoolean(alert);
+    if (!shown || alert != shown->needAlert)
+        t.FieldByName(QStringLiteral("NEEDALERT")).SetBoolean(alert);
     // A task without a reminder has no date at all.
-    t.FieldByName(QStringLiteral("DATETIME")).SetDateTime(alert ? e.PickedMoment() : 0);
-    t.FieldByName(QStringLiteral("CAPTION")).SetString(e.edCaption->text());
-    t.FieldByName(QStringLiteral("CATEGORY")).SetString(e.edCategory->text());
-    t.FieldByName(QStringLiteral("DETAILS")).SetString(e.DetailsText());
-    t.FieldByName(QStringLiteral("EXECUTED")).SetBoolean(e.chbExecuted->isChecked());
+    const TDateTime moment = alert ? e.PickedMoment() : 0;
+    if (!shown || ((alert || shown->needAlert) && moment != shown->moment))
+        t.FieldByName(QStringLiteral("DATETIME")).SetDateTime(moment);
+    if (!shown || e.edCaption->text() != shown->caption)
+        t.FieldByName(QStringLiteral("CAPTION")).SetString(e.edCaption->text());
+    if (!shown || e.edCategory->text() != shown->category)
+        t.FieldByName(QStringLiteral("CATEGORY")).SetString(e.edCategory->text());
+    const QString details = e.DetailsText();
+    if (!shown || details != shown->details)
+        t.FieldByName(QStringLiteral("DETAILS")).SetString(details);
+    if (!shown || e.chbExecuted->isChecked() != shown->executed)
+        t.FieldByName(QStringLiteral("EXECUTED")).SetBoolean(e.chbExecuted->isChecked());
     t.FieldByName(QStringLiteral("NOTIFIED")).SetBoolean(false);
 }
 
@@ -118,6 +149,8 @@ int TTaskPlan::SelectedTaskId() const {
 
 void TTaskPlan::LoadTaskList(bool KeepSelection, int SelectId) {
     if (!DM || !DM->IsConnected()) return;
+    // A new task's own number may have been replaced by the database's.
+    SelectId = int(DM->cdsTask.ResolveKey(SelectId));
     int position = 0;
     std::vector<TaskRow> rows = BuildTaskRows(DM->cdsTask, SelectId, position);
     TaskList->Reset(std::move(rows));
@@ -141,16 +174,16 @@ void TTaskPlan::NewTask() {
     e.chbNeedAlert->setChecked(true);
     e.chbNeedAlertClick();
     const TimeParts now = DecodeTime(Now());
-    e.dtpDate->setDate(ToQDate(Today()));
-    e.dtpTime->setTime(QTime(now.hour, now.minute, 0));
+    e.SetPickedMoment(Today() + EncodeTime(now.hour, now.minute, 0, 0));
     e.edCaption->clear();
     e.edCategory->clear();
-    e.mmDetails->clear();
+    e.SetDetailsText(QString());
     e.chbExecuted->setChecked(false);
     if (ShowModal(&e) != QDialog::Accepted) return;
 
     // The number and the row only now: ticks may have moved the table's
-    // current row while the editor was open.
+    // current row while the editor was open. Without the server the number
+    // is the program's own until the row is sent.
     const int id = DM->NewTaskId();
     TMemTable& t = DM->cdsTask;
     t.Append();
@@ -177,12 +210,13 @@ void TTaskPlan::EditTask() {
     e.edCategory->setText(t.FieldByName(QStringLiteral("CATEGORY")).AsString());
     e.SetDetailsText(t.FieldByName(QStringLiteral("DETAILS")).AsString());
     e.chbExecuted->setChecked(t.FieldByName(QStringLiteral("EXECUTED")).AsBoolean());
+    const Shown shown = shownOf(e, t);
     if (ShowModal(&e) != QDialog::Accepted) return;
 
     // Only the ID was kept across the dialog: find the row again.
     if (!t.Locate(id)) return;
     t.Edit();
-    writeEditor(t);
+    writeEditor(t, &shown);
     t.Post();
     DM->ApplyTable(t);
     LoadTaskList(true, id);

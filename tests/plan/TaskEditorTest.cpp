@@ -440,3 +440,111 @@ TEST_F(TaskEditorTest, TicksWhileTheEditorIsOpenDoNotMoveTheSave) {
 }
 
 }  // namespace
+
+namespace {
+
+// Tasks written by other tools or by an earlier version, with values the
+// editor's controls cannot show exactly.
+class UnchangedSaveTest : public PlanTest {
+  protected:
+    struct Stored {
+        int id;
+        const char* values;  // NEEDALERT, DATETIME, CAPTION, DETAILS, EXECUTED
+    };
+    static constexpr Stored Rows[] = {
+        {501, "'T', '0001-01-01 08:30:00', 'Год первый', 'a', 'F'"},
+        {502, "'T', '1700-05-05 10:00:00.1230', 'До 1753 года', 'b', 'F'"},
+        {503, "'T', '2026-12-08 23:59:59.9990', 'Последняя миллисекунда', 'c', 'F'"},
+        {504, "'Y', '2026-12-09 10:00', 'Флаги чужой программы', '', 't'"},
+        {505,
+         "'F', '1899-12-30', 'Длинные подробности', "
+         "(SELECT LIST(x, ASCII_CHAR(10)) FROM (SELECT LPAD('', 199, 'д') x FROM RDB$TYPES "
+         "ROWS 10)), 'F'"},
+        {506,
+         "'F', '1899-12-30', 'Полные подробности', "
+         "(SELECT LIST(x, ASCII_CHAR(10)) || ASCII_CHAR(10) FROM (SELECT LPAD('', 199, 'ж') x "
+         "FROM RDB$TYPES ROWS 10)), 'F'"},
+    };
+    void AddTasks() override {
+        for (const Stored& r : Rows)
+            Sql(QStringLiteral("INSERT INTO TASK (ID, USER_ID, NEEDALERT, DATETIME, CAPTION, "
+                               "DETAILS, EXECUTED, NOTIFIED) VALUES (%1, 1, %2, 'F')")
+                    .arg(r.id)
+                    .arg(QString::fromUtf8(r.values)));
+    }
+    QString row(int id) {
+        return SqlValue(
+            QStringLiteral("SELECT NEEDALERT || '|' || CAST(DATETIME AS VARCHAR(30)) || '|' || "
+                           "CAPTION || '|' || COALESCE(CATEGORY, '<null>') || '|' || EXECUTED || "
+                           "'|' || NOTIFIED || "
+                           "'|' || CHAR_LENGTH(DETAILS) || '|' || DETAILS FROM TASK WHERE ID = %1")
+                .arg(id));
+    }
+    void edit(int id, const std::function<void(TfrmNewTask&)>& user) {
+        clickRow(rowOf(id));
+        withEditor([] { key(Qt::Key_F2); }, user);
+    }
+};
+
+}  // namespace
+
+TEST_F(UnchangedSaveTest, OkOnAnUnchangedTaskChangesNothingStored) {
+    ASSERT_EQ(row(505).section(u'|', 6, 6), "1999") << "1990 letters and 9 bare line feeds";
+    ASSERT_EQ(row(506).section(u'|', 6, 6), "2000") << "a full column with bare line feeds";
+    for (const Stored& r : Rows) {
+        SCOPED_TRACE(r.id);
+        const QString before = row(r.id);
+        edit(r.id, [](TfrmNewTask& e) { clickOk(e); });
+        EXPECT_EQ(row(r.id), before);
+    }
+    EXPECT_FALSE(DM->HasUnsentChanges());
+}
+
+TEST_F(UnchangedSaveTest, WhatTheUserChangesIsStoredAndTheRestStays) {
+    // Only the time: the early date stays, the new time has no milliseconds.
+    edit(502, [](TfrmNewTask& e) {
+        EXPECT_EQ(e.dtpDate->date(), QDate(1700, 5, 5));
+        e.dtpTime->setFocus(Qt::TabFocusReason);
+        typeText(e.dtpTime, QStringLiteral("11"));
+        clickOk(e);
+    });
+    EXPECT_EQ(storedMoment(502), "1700-05-05 11:00:00.0000");
+    // Only the date of the last millisecond: its time stays whole.
+    edit(503, [](TfrmNewTask& e) {
+        e.dtpDate->setFocus(Qt::TabFocusReason);
+        typeText(e.dtpDate, QStringLiteral("20"));
+        clickOk(e);
+    });
+    EXPECT_EQ(storedMoment(503), "2026-12-20 23:59:59.9990");
+    // Details with bare line feeds: edited, they keep them, and the box
+    // counts them as the column stores them (one character each).
+    edit(505, [](TfrmNewTask& e) {
+        e.mmDetails->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(e.mmDetails, Qt::Key_End, Qt::ControlModifier);
+        typeText(e.mmDetails, QStringLiteral("\nещё"));
+        clickOk(e);
+    });
+    const QString details = stored(505, "DETAILS");
+    EXPECT_EQ(details.size(), 2000) << "a full column takes one more character, no more";
+    EXPECT_EQ(details.count(u'\n'), 10);
+    EXPECT_FALSE(details.contains(u'\r'));
+    EXPECT_TRUE(details.endsWith(QStringLiteral("\n")));
+}
+
+TEST_F(UnchangedSaveTest, CharactersTheDatabaseCannotHoldAreNotTaken) {
+    edit(504, [](TfrmNewTask& e) {
+        e.edCaption->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(e.edCaption, Qt::Key_End);
+        typeText(e.edCaption, QStringLiteral(" 漢€✓"));
+        EXPECT_EQ(e.edCaption->text(), QStringLiteral("Флаги чужой программы €"));
+        e.mmDetails->setFocus(Qt::TabFocusReason);
+        typeText(e.mmDetails, QStringLiteral("№1 漢 ✓ «ok» 😀"));
+        QApplication::clipboard()->setText(QStringLiteral(" ∑ и ещё"));
+        QTest::keyClick(e.mmDetails, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(e.mmDetails->toPlainText(), QStringLiteral("№1   «ok»   и ещё"));
+        clickOk(e);
+    });
+    EXPECT_EQ(stored(504, "CAPTION"), "Флаги чужой программы €");
+    EXPECT_EQ(stored(504, "DETAILS"), "№1   «ok»   и ещё");
+    EXPECT_FALSE(stored(504, "DETAILS").contains(u'?'));
+}
