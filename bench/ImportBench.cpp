@@ -78,37 +78,13 @@ std::unique_ptr<ImportRun> startRun(benchmark::State& state) {
 }
 
 // The whole import, as after the user's yes: 100,000 tasks and 10,000
-// events, and a fiftieth of that. While every new row's number is a round
-// trip of its own the full size would run for many minutes: it is then
-// skipped with the time a number costs and the time numbering alone would
-// take (BM_ImportSteps shows where the rest goes).
+// events, and a fiftieth of that.
 void BM_ImportOldData(benchmark::State& state) {
     const int tasks = int(state.range(0)), events = int(state.range(1));
     for (auto _ : state) {
         state.PauseTiming();
         auto run = startRun(state);
         if (!run) break;
-        if (tasks > 10000) {
-            QElapsedTimer probe;
-            probe.start();
-            try {
-                for (int i = 0; i < 200; ++i)
-                    run->dm.NewTaskId();
-            } catch (const EQuillet& e) {
-                state.SkipWithError(e.what());
-                break;
-            }
-            const double perNumber = probe.nsecsElapsed() / 1e9 / 200;
-            if (perNumber * (tasks + events) > 60) {
-                const std::string why =
-                    QStringLiteral("numbering alone would take %1 s (%2 ms a number)")
-                        .arg(perNumber * (tasks + events), 0, 'f', 0)
-                        .arg(perNumber * 1e3, 0, 'f', 2)
-                        .toStdString();
-                state.SkipWithError(why.c_str());
-                break;
-            }
-        }
         state.ResumeTiming();
         try {
             ImportOldData();
@@ -132,81 +108,6 @@ BENCHMARK(BM_ImportOldData)
     ->Repetitions(3)
     ->UseRealTime();
 
-// Where the time of the import goes, the same work done step by step
-// through the data module: numbers for the new rows (one call each), the
-// rows in the in-memory tables, the two sends. Counters in seconds.
-void BM_ImportSteps(benchmark::State& state) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto run = startRun(state);
-        if (!run) break;
-        TDM& dm = run->dm;
-        state.ResumeTiming();
-        QElapsedTimer clock;
-        clock.start();
-        const std::vector<TOldTaskRec> tasks = ReadOldTasks(tasksFile(int(state.range(0))));
-        const std::vector<TOldBirthRec> births = ReadOldBirths(birthFile(int(state.range(1))));
-        const double read = clock.nsecsElapsed() / 1e9;
-        std::vector<int> ids;
-        try {
-            for (size_t i = 0; i < tasks.size(); ++i)
-                ids.push_back(dm.NewTaskId());
-            for (size_t i = 0; i < births.size(); ++i)
-                ids.push_back(dm.NewBirthId());
-        } catch (const EQuillet& e) {
-            state.SkipWithError(e.what());
-            break;
-        }
-        const double numbers = clock.nsecsElapsed() / 1e9 - read;
-        TMemTable& t = dm.cdsTask;
-        for (size_t i = 0; i < tasks.size(); ++i) {
-            t.Append();
-            t.FieldByName("ID").SetInteger(ids[i]);
-            t.FieldByName("USER_ID").SetInteger(1);
-            t.FieldByName("NEEDALERT").SetBoolean(tasks[i].needAlert);
-            t.FieldByName("DATETIME").SetDateTime(0);  // at the end: order does not matter here
-            t.FieldByName("CAPTION").SetString(tasks[i].caption);
-            t.FieldByName("CATEGORY").SetString(tasks[i].category);
-            t.FieldByName("DETAILS").SetString(tasks[i].details);
-            t.FieldByName("EXECUTED").SetBoolean(tasks[i].executed);
-            t.FieldByName("NOTIFIED").SetBoolean(tasks[i].notified);
-            t.Post();
-        }
-        TMemTable& b = dm.cdsBirth;
-        for (size_t i = 0; i < births.size(); ++i) {
-            b.Append();
-            b.FieldByName("ID").SetInteger(ids[tasks.size() + i]);
-            b.FieldByName("USER_ID").SetInteger(1);
-            b.FieldByName("CAPTION").SetString(births[i].caption);
-            b.FieldByName("DATE").SetDateTime(births[i].date);
-            b.FieldByName("VID").SetInteger(births[i].vid);
-            b.FieldByName("CATEGORY").SetInteger(births[i].category);
-            b.FieldByName("COMMENT").SetString(births[i].comment);
-            b.FieldByName("NOTIFIED").SetBoolean(births[i].notified);
-            b.Post();
-        }
-        const double rows = clock.nsecsElapsed() / 1e9 - read - numbers;
-        dm.ApplyTable(t);
-        dm.ApplyTable(b);
-        const double send = clock.nsecsElapsed() / 1e9 - read - numbers - rows;
-        state.PauseTiming();
-        if (dm.HasUnsentChanges()) state.SkipWithError("the sends failed");
-        state.counters["per_number_us"] = numbers * 1e6 / double(ids.size());
-        state.counters["per_row_sent_us"] = send * 1e6 / double(ids.size());
-        state.counters["read_s"] = read;
-        state.counters["numbers_s"] = numbers;
-        state.counters["rows_s"] = rows;
-        state.counters["send_s"] = send;
-        run.reset();
-        state.ResumeTiming();
-    }
-}
-BENCHMARK(BM_ImportSteps)
-    ->Args({2000, 200})
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-
 // Reading the records from the bytes alone.
 void BM_ReadOldRecords(benchmark::State& state) {
     for (auto _ : state) {
@@ -216,49 +117,5 @@ void BM_ReadOldRecords(benchmark::State& state) {
     state.SetLabel("100000 tasks + 10000 events");
 }
 BENCHMARK(BM_ReadOldRecords)->Unit(benchmark::kMillisecond);
-
-}  // namespace
-
-namespace {
-
-// What one new row's number costs, and what it would cost taken otherwise:
-// now (a transaction, a statement and a commit each), an empty write
-// transaction alone, and numbers taken through one prepared statement in
-// one transaction. Counters in milliseconds a number.
-void BM_NumberCost(benchmark::State& state) {
-    constexpr int N = 200;
-    for (auto _ : state) {
-        try {
-            TestDb db;
-            db.useAsExeDir();
-            TDM dm;
-            dm.Connect();
-            FbConnection& c = dm.xConnection;
-            QElapsedTimer clock;
-            clock.start();
-            for (int i = 0; i < N; ++i)
-                dm.NewTaskId();
-            state.counters["now_ms"] = clock.nsecsElapsed() / 1e6 / N;
-            clock.restart();
-            for (int i = 0; i < N; ++i)
-                c.Begin()->Commit();
-            state.counters["commit_ms"] = clock.nsecsElapsed() / 1e6 / N;
-            clock.restart();
-            auto tr = c.Begin();
-            auto st = c.Prepare(*tr, QStringLiteral("EXECUTE PROCEDURE GET_TASK_ID"));
-            std::vector<Value> out;
-            for (int i = 0; i < N; ++i)
-                st->Execute({}, &out);
-            st.reset();
-            tr->Commit();
-            state.counters["one_transaction_ms"] = clock.nsecsElapsed() / 1e6 / N;
-            dm.Close();
-        } catch (const EQuillet& e) {
-            state.SkipWithError(e.what());
-            break;
-        }
-    }
-}
-BENCHMARK(BM_NumberCost)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace

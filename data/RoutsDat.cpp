@@ -71,12 +71,7 @@ class TOldDataImport {
         TField details = t.FieldByName(QStringLiteral("DETAILS"));
         TField executed = t.FieldByName(QStringLiteral("EXECUTED"));
         TField notified = t.FieldByName(QStringLiteral("NOTIFIED"));
-        std::vector<int> ids;
-        ids.reserve(tasks_.size());
-        for (size_t i = 0; i < tasks_.size(); ++i) {
-            ids.push_back(DM->NewTaskId());
-            report(ImportStage::Tasks);
-        }
+        const std::vector<int> ids = DM->NewTaskIds(int(tasks_.size()));
         // The table keeps its rows in order of their due moment: rows put in
         // in that order (file order among equal ones) each land at its end,
         // and the table ends as if they had come in file order.
@@ -98,6 +93,7 @@ class TOldDataImport {
             executed.SetBoolean(r.executed);
             notified.SetBoolean(r.notified);
             t.Post();
+            report(ImportStage::Tasks);
         }
         DM->ApplyTable(t);
     }
@@ -128,12 +124,7 @@ class TOldDataImport {
         TField category = t.FieldByName(QStringLiteral("CATEGORY"));
         TField comment = t.FieldByName(QStringLiteral("COMMENT"));
         TField notified = t.FieldByName(QStringLiteral("NOTIFIED"));
-        std::vector<int> ids;
-        ids.reserve(births_.size());
-        for (size_t i = 0; i < births_.size(); ++i) {
-            ids.push_back(DM->NewBirthId());
-            report(ImportStage::Events);
-        }
+        const std::vector<int> ids = DM->NewBirthIds(int(births_.size()));
         for (size_t i = 0; i < births_.size(); ++i) {
             const TOldBirthRec& r = births_[i];
             t.Append();
@@ -146,6 +137,7 @@ class TOldDataImport {
             comment.SetString(r.comment);
             notified.SetBoolean(r.notified);
             t.Post();
+            report(ImportStage::Events);
         }
         DM->ApplyTable(t);
     }
