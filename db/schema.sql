@@ -5,6 +5,10 @@ CREATE SEQUENCE SEQ_TASK_ID;
 CREATE SEQUENCE SEQ_BIRTH_ID;
 CREATE SEQUENCE SEQ_NOTE_ID;
 
+/* Every row belongs to user 1, so the tables of tasks and events have no
+   index on USER_ID: reading them by it is a plain scan either way, and an
+   index of that one value would only slow every insert. */
+
 /* Tasks of the plan. Flags hold 'T' or 'F'; DATETIME is 0 (30.12.1899)
    for a task without a reminder. */
 CREATE TABLE TASK (
@@ -19,7 +23,6 @@ CREATE TABLE TASK (
   NOTIFIED  CHAR(1),
   CONSTRAINT PK_TASK PRIMARY KEY (ID)
 );
-CREATE INDEX IX_TASK_USER ON TASK (USER_ID);
 
 /* Yearly events of the calendar; the day and month of "DATE" place the
    event in every year, its year is kept (a year of birth). */
@@ -34,7 +37,6 @@ CREATE TABLE BIRTH (
   NOTIFIED CHAR(1),
   CONSTRAINT PK_BIRTH PRIMARY KEY (ID)
 );
-CREATE INDEX IX_BIRTH_USER ON BIRTH (USER_ID);
 
 /* The notes page: one row per user, the whole document in TEXT.
    The program inserts a row with TEXT alone; the database fills in
