@@ -17,13 +17,16 @@ RtfBuilder::RtfBuilder(QTextDocument* doc) : doc_(doc), cursor_(doc) {
     cursor_.movePosition(QTextCursor::End);
 }
 
-void RtfBuilder::SetRowEdges(int left, std::vector<int> edges) {
-    rowLeft_ = left;
-    rowEdges_ = std::move(edges);
+void RtfRowDef::AddCell(int edge) {
+    if (edges.size() < std::size_t(MaxColumns)) {
+        edges.push_back(edge);
+        merges.push_back(pending);
+    }
+    pending = 0;
 }
 
 void RtfBuilder::OpenTable() {
-    const int columns = std::clamp(int(rowEdges_.size()), 1, MaxColumns);
+    const int columns = std::clamp(int(rowDef_.edges.size()), 1, MaxColumns);
     QTextTableFormat format;
     format.setBorder(1);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
@@ -31,10 +34,10 @@ void RtfBuilder::OpenTable() {
     format.setBorderCollapse(true);
     format.setCellSpacing(0);
     format.setCellPadding(3);
-    if (int(rowEdges_.size()) == columns) {
+    if (int(rowDef_.edges.size()) == columns) {
         QList<QTextLength> widths;
-        int left = rowLeft_;
-        for (int edge : rowEdges_) {
+        int left = rowDef_.left;
+        for (int edge : rowDef_.edges) {
             widths << QTextLength(QTextLength::FixedLength,
                                   std::clamp(edge - left, 15, 30000) / 15.0);
             left = std::max(left, edge);
@@ -142,8 +145,26 @@ void RtfBuilder::EndCell(const QTextBlockFormat& format, const RtfListRef& list,
     cellEnded_ = true;
 }
 
+void RtfBuilder::MergeCells() {
+    // Cells marked as merged join the cell before them or above them.
+    const int n = std::min(int(rowDef_.merges.size()), table_->columns());
+    for (int c = 0; c < n; ++c) {
+        const uint8_t m = rowDef_.merges[c];
+        if ((m & RtfRowDef::VMerged) && row_ > 0) {
+            const QTextTableCell above = table_->cellAt(row_ - 1, c);
+            if (above.column() == c && table_->cellAt(row_, c).row() == row_)
+                table_->mergeCells(above.row(), c, row_ - above.row() + 1, above.columnSpan());
+        } else if ((m & RtfRowDef::Merged) && c > 0) {
+            const QTextTableCell before = table_->cellAt(row_, c - 1);
+            if (before.row() == row_ && table_->cellAt(row_, c).column() == c)
+                table_->mergeCells(row_, before.column(), 1, c - before.column() + 1);
+        }
+    }
+}
+
 void RtfBuilder::EndRow() {
     if (!table_) return;
+    MergeCells();
     cellEnded_ = false;
     rowEnded_ = true;
     pendingBreak_ = false;

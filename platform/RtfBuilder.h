@@ -13,6 +13,19 @@
 
 #include "platform/RtfLists.h"
 
+// The cells of a table row as \trowd, \cellxN and the merge marks before
+// each \cellx define them.
+struct RtfRowDef {
+    enum Merge : uint8_t { MergeFirst = 1, Merged = 2, VMergeFirst = 4, VMerged = 8 };
+    int left = 0;
+    std::vector<int> edges;
+    std::vector<uint8_t> merges;
+    uint8_t pending = 0;  // marks for the next \cellx
+
+    void Reset() { *this = RtfRowDef(); }
+    void AddCell(int edge);
+};
+
 class QImage;
 class QTextDocument;
 class QTextTable;
@@ -32,18 +45,20 @@ class RtfBuilder {
     void EndCell(const QTextBlockFormat& format, const RtfListRef& list,
                  const QTextCharFormat& mark);
     void EndRow();
-    // The right edges of the cells of the row being defined (\cellx).
-    void SetRowEdges(int left, std::vector<int> edges);
+    // The row being defined.
+    RtfRowDef& Row() { return rowDef_; }
     // The end of the document; the last paragraph needs no \par.
     void Finish(const QTextBlockFormat& format, const RtfListRef& list);
 
     bool ParagraphHasContent() const { return touched_; }
+    bool InTable() const { return table_ != nullptr; }
 
   private:
     void Prepare(bool inTable, const QTextCharFormat& mark);
     void OpenTable();
     void CloseTable();
     void NextCell();
+    void MergeCells();
     void ApplyBlock(const QTextBlockFormat& format, const RtfListRef& list);
 
     QTextDocument* doc_;
@@ -57,6 +72,5 @@ class RtfBuilder {
     QTextTable* table_ = nullptr;
     int row_ = 0, col_ = 0;
     bool cellEnded_ = false, rowEnded_ = false;
-    int rowLeft_ = 0;
-    std::vector<int> rowEdges_;
+    RtfRowDef rowDef_;
 };

@@ -26,6 +26,30 @@ RtfNumbering numberingOfNfc(int nfc) {
     }
 }
 
+// Word's marks (Symbol, Courier New "o", Wingdings) and their Unicode kin.
+RtfNumbering bulletOfMark(char16_t mark) {
+    switch (mark) {
+        case 0x2022:
+        case 0xF0B7:
+        case 0x00B7:
+        case 0x25CF:
+            return RtfNumbering::Disc;
+        case u'o':
+        case 0x25E6:
+        case 0x25CB:
+        case 0xF06F:
+            return RtfNumbering::Circle;
+        case 0x25AA:
+        case 0x25A0:
+        case 0xF0A7:
+        case 0xF0A8:
+        case 0xF06E:
+            return RtfNumbering::Square;
+        default:
+            return RtfNumbering::Bullet;
+    }
+}
+
 quint64 keyOf(const RtfListRef& ref) {
     return (quint64(quint32(ref.ls)) << 16) | (quint64(ref.kind) << 8) | quint64(ref.level);
 }
@@ -38,12 +62,21 @@ void RtfListTable::BeginList() {
 
 void RtfListTable::BeginLevel() {
     if (!lists_.empty() && lists_.back().levels.size() < MaxLevels)
-        lists_.back().levels.push_back(RtfNumbering::Decimal);
+        lists_.back().levels.emplace_back();
 }
 
 void RtfListTable::SetLevelNfc(int nfc) {
     if (!lists_.empty() && !lists_.back().levels.empty())
-        lists_.back().levels.back() = numberingOfNfc(nfc);
+        lists_.back().levels.back().numbering = numberingOfNfc(nfc);
+}
+
+void RtfListTable::AddLevelText(QStringView text) {
+    if (lists_.empty() || lists_.back().levels.empty()) return;
+    Level& level = lists_.back().levels.back();
+    for (QChar c : text) {
+        if (level.mark || c == u';') return;
+        if (c.unicode() >= 0x20) level.mark = c.unicode();  // after the length byte
+    }
 }
 
 void RtfListTable::SetListId(int id) {
@@ -73,9 +106,11 @@ RtfNumbering RtfListTable::Numbering(int ls, int ilvl) const {
     if (id == listOfLs_.constEnd()) return RtfNumbering::Bullet;
     const auto index = listById_.constFind(id.value());
     if (index == listById_.constEnd()) return RtfNumbering::Bullet;
-    const std::vector<RtfNumbering>& levels = lists_[index.value()].levels;
+    const std::vector<Level>& levels = lists_[index.value()].levels;
     if (levels.empty()) return RtfNumbering::Bullet;
-    return levels[std::clamp(ilvl, 0, int(levels.size()) - 1)];
+    const Level& level = levels[std::clamp(ilvl, 0, int(levels.size()) - 1)];
+    if (level.numbering != RtfNumbering::Bullet) return level.numbering;
+    return bulletOfMark(level.mark);
 }
 
 QTextListFormat::Style ListStyleOf(RtfNumbering kind, int level) {
@@ -90,6 +125,12 @@ QTextListFormat::Style ListStyleOf(RtfNumbering kind, int level) {
             return QTextListFormat::ListUpperRoman;
         case RtfNumbering::LowerRoman:
             return QTextListFormat::ListLowerRoman;
+        case RtfNumbering::Disc:
+            return QTextListFormat::ListDisc;
+        case RtfNumbering::Circle:
+            return QTextListFormat::ListCircle;
+        case RtfNumbering::Square:
+            return QTextListFormat::ListSquare;
         default:
             break;
     }

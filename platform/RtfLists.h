@@ -16,8 +16,9 @@ class RtfListTable {
   public:
     void BeginList();
     void BeginLevel();
-    void SetLevelNfc(int nfc);  // \levelnfcN of the last level
-    void SetListId(int id);     // \listidN of the list
+    void SetLevelNfc(int nfc);            // \levelnfcN of the last level
+    void AddLevelText(QStringView text);  // its \leveltext: a bullet's mark
+    void SetListId(int id);               // \listidN of the list
     void BeginOverride();
     void SetOverrideListId(int id);
     void SetOverrideNumber(int ls);  // \lsN of the override
@@ -27,9 +28,13 @@ class RtfListTable {
     RtfNumbering Numbering(int ls, int ilvl) const;
 
   private:
+    struct Level {
+        RtfNumbering numbering = RtfNumbering::Decimal;
+        char16_t mark = 0;  // the first character of its text
+    };
     struct List {
         int id = 0;
-        std::vector<RtfNumbering> levels;
+        std::vector<Level> levels;
     };
     std::vector<List> lists_;
     QHash<int, int> listById_;  // \listid -> index in lists_

@@ -132,6 +132,17 @@ int NfcOfStyle(QTextListFormat::Style style) {
     }
 }
 
+const char* BulletMark(QTextListFormat::Style style) {
+    switch (style) {
+        case QTextListFormat::ListCircle:
+            return "o";
+        case QTextListFormat::ListSquare:
+            return "\\u9642\\'3f";
+        default:
+            return "\\u8226\\'95";
+    }
+}
+
 void WriteListTables(RtfOutput& out, const std::vector<RtfWrittenList>& lists) {
     if (lists.empty()) return;
     out.Raw("{\\*\\listtable");
@@ -145,7 +156,9 @@ void WriteListTables(RtfOutput& out, const std::vector<RtfWrittenList>& lists) {
             out.Word("levelnfcn", nfc);
             out.Raw("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1");
             if (nfc == 23) {
-                out.Raw("{\\leveltext\\'01\\u8226\\'95;}{\\levelnumbers;}");
+                out.Raw("{\\leveltext\\'01");
+                out.Raw(BulletMark(lists[i].style));
+                out.Raw(";}{\\levelnumbers;}");
             } else {
                 out.Raw("{\\leveltext\\'02\\'0");
                 out.Raw(char('0' + level));

@@ -51,5 +51,7 @@ struct RtfWrittenList {
     QTextListFormat::Style style;
 };
 void WriteListTables(RtfOutput& out, const std::vector<RtfWrittenList>& lists);
+// The mark of a bullet list style, as RTF.
+const char* BulletMark(QTextListFormat::Style style);
 // The \levelnfcN of a list style.
 int NfcOfStyle(QTextListFormat::Style style);

@@ -80,6 +80,13 @@ void RtfParser::CloseGroup() {
         return;
     }
     if (groups_.size() <= 1) return;  // a brace too many
+    if (groups_.size() == 2) {
+        // The document's group ends: its last paragraph has the properties
+        // in force here.
+        FlushBytes();
+        FlushRun();
+        builder_.Finish(BlockFormat(Top().para), ListOf(Top().para));
+    }
     const RtfGroup closed = groups_.back();
     groups_.pop_back();
     RtfGroup& parent = Top();
@@ -200,6 +207,9 @@ void RtfParser::Emit(QStringView text) {
             return;
         case RtfDest::FieldInst:
             if (fieldInst_.size() < MaxFieldInst) fieldInst_ += text.left(MaxFieldInst);
+            return;
+        case RtfDest::LevelText:
+            listTable_.AddLevelText(text);
             return;
         default:
             return;

@@ -86,6 +86,4 @@ class RtfParser {
     mutable RtfCharState formatState_;  // the last character format built
     mutable QTextCharFormat format_;
     mutable bool formatValid_ = false;
-    int trLeft_ = 0;
-    std::vector<int> rowEdges_;
 };

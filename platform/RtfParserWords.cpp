@@ -111,6 +111,10 @@ void RtfParser::OnDestination(Kw kw) {
         case Kw::ListLevel:
             if (g.dest == RtfDest::ListTable) listTable_.BeginLevel();
             return;
+        case Kw::LevelText:
+            if (g.dest != RtfDest::ListTable) break;
+            g.dest = RtfDest::LevelText;
+            return;
         case Kw::ListOverrideTable:
             g.dest = RtfDest::ListOverrideTable;
             return;
@@ -409,7 +413,11 @@ void RtfParser::OnTableWord(Kw kw, int param) {
             if (text && (builder_.ParagraphHasContent() || !run_.isEmpty())) EndParagraph();
             break;
         case Kw::Cell:
-            if (text) EndCell();
+            // A cell mark outside any table separates like a tab.
+            if (text && (g.para.inTable || builder_.InTable()))
+                EndCell();
+            else
+                EmitChar(u'\t');
             break;
         case Kw::NestCell:
         case Kw::NestRow:  // a table inside a cell keeps its text, a paragraph a cell
@@ -421,17 +429,25 @@ void RtfParser::OnTableWord(Kw kw, int param) {
             builder_.EndRow();
             break;
         case Kw::Trowd:
-            trLeft_ = 0;
-            rowEdges_.clear();
-            builder_.SetRowEdges(trLeft_, rowEdges_);
+            builder_.Row().Reset();
             break;
         case Kw::TrLeft:
-            trLeft_ = param;
-            builder_.SetRowEdges(trLeft_, rowEdges_);
+            builder_.Row().left = param;
             break;
         case Kw::Cellx:
-            if (rowEdges_.size() < 64) rowEdges_.push_back(param);
-            builder_.SetRowEdges(trLeft_, rowEdges_);
+            builder_.Row().AddCell(param);
+            break;
+        case Kw::ClMgf:
+            builder_.Row().pending |= RtfRowDef::MergeFirst;
+            break;
+        case Kw::ClMrg:
+            builder_.Row().pending |= RtfRowDef::Merged;
+            break;
+        case Kw::ClVmgf:
+            builder_.Row().pending |= RtfRowDef::VMergeFirst;
+            break;
+        case Kw::ClVmrg:
+            builder_.Row().pending |= RtfRowDef::VMerged;
             break;
         case Kw::PngBlip:
             if (g.dest == RtfDest::Pict) picture_.SetKind(RtfPicture::Kind::Png);

@@ -14,7 +14,8 @@ enum class RtfDest : uint8_t {
     Pn,  // rich-edit numbering of the paragraph
     Pict,
     FieldInst,
-    Ignore,  // read but shown nowhere (the field group between its parts)
+    LevelText,  // the text of a list level, its bullet
+    Ignore,     // read but shown nowhere (the field group between its parts)
 };
 
 struct RtfCharState {
@@ -33,9 +34,14 @@ struct RtfCharState {
     bool operator==(const RtfCharState&) const = default;
 };
 
+// How a list numbers its items. Bullet: the mark by the level (disc,
+// circle, square, ...); Disc, Circle, Square: as the list table's text says.
 enum class RtfNumbering : uint8_t {
     None,
     Bullet,
+    Disc,
+    Circle,
+    Square,
     Decimal,
     UpperAlpha,
     LowerAlpha,

@@ -180,10 +180,15 @@ void DocWriter::WriteListItem(const QTextBlock& block, QTextList* list) {
     // Readers that know no lists show the item's mark as text; the
     // rich-edit control reads {\*\pn}, the others \ls.
     out_.Raw("{\\*\\pntext ");
-    out_.Text(nfc == 23 ? QStringLiteral("\u2022") : list->itemText(block));
+    if (nfc == 23)
+        out_.Raw(BulletMark(list->format().style()));
+    else
+        out_.Text(list->itemText(block));
     out_.Raw("\\tab}{\\*\\pn");
     if (nfc == 23) {
-        out_.Raw("\\pnlvlblt\\pnindent0{\\pntxtb\\u8226\\'95}}");
+        out_.Raw("\\pnlvlblt\\pnindent0{\\pntxtb ");
+        out_.Raw(BulletMark(list->format().style()));
+        out_.Raw("}}");
     } else {
         static const char* const kinds[] = {"\\pndec", "\\pnucrm", "\\pnlcrm", "\\pnucltr",
                                             "\\pnlcltr"};
