@@ -66,6 +66,8 @@ void CreateForms() {
 
 void DestroyForms() {
     if (frmMain) frmMain->TimerNotify->stop();
+    // What was typed on the notes page since its last store is stored now.
+    if (frmMain) Guarded([] { frmMain->StoreNotesAtEnd(); });
     // Changes the database refused so far get a last chance; the user is
     // asked before any is given up.
     if (DM && DM->IsConnected()) {

@@ -13,9 +13,9 @@ class QMenu;
 class QScrollArea;
 class QTabWidget;
 class QTableView;
-class QTextEdit;
 class QTimer;
 class TaskListModel;
+class TNotesEditor;
 class TTaskPlan;
 
 class TfrmMain : public QMainWindow {
@@ -32,7 +32,7 @@ class TfrmMain : public QMainWindow {
     TTaskPlan* Plan = nullptr;          // the task list and the task commands
     QTableView* ListView = nullptr;     // the plan's list
     TaskListModel* TaskList = nullptr;  // the rows of ListView
-    QTextEdit* reNotes = nullptr;
+    TNotesEditor* reNotes = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
     QWidget* PB = nullptr;  // the calendar surface
     QLineEdit* edControlCalendarPB = nullptr;
@@ -93,6 +93,10 @@ class TfrmMain : public QMainWindow {
     // ---- The notes page
     void LoadNotes();
     void SaveNotes();
+    void reNotesTypingPaused();  // stores what was typed
+    // At the end of the program, and when the desktop session ends:
+    // stores the notes if they were changed since the last store.
+    void StoreNotesAtEnd();
 
     bool FirstShowDone() const { return firstShowDone_; }
     // Whether windows hide to the tray, or minimise where there is none.

@@ -1,5 +1,6 @@
 #include "platform/RtfBuilder.h"
 
+#include <QCryptographicHash>
 #include <QTextDocument>
 #include <QTextTable>
 #include <algorithm>
@@ -112,7 +113,11 @@ void RtfBuilder::Text(const QString& text, const QTextCharFormat& format, bool i
 void RtfBuilder::Image(const QImage& image, const QSizeF& size, bool inTable,
                        const QByteArray& data, bool jpeg) {
     Prepare(inTable, cursor_.charFormat());
-    const QString name = QStringLiteral("rtfimage:%1").arg(++images_);
+    // Named by its data: pictures read at different times never share a
+    // name unless they are the same picture.
+    const QString name =
+        QStringLiteral("rtfimage:") +
+        QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex());
     doc_->addResource(QTextDocument::ImageResource, QUrl(name), image);
     KeepPictureData(doc_, name, RtfPictureData{data, jpeg, image.size()});
     QTextImageFormat format;

@@ -67,7 +67,6 @@ class RtfBuilder {
     QTextBlockFormat lastFormat_;  // of the last paragraph, for the next block
     bool pendingBreak_ = false;
     bool touched_ = false;  // content since the last paragraph end
-    int images_ = 0;
 
     QTextTable* table_ = nullptr;
     int row_ = 0, col_ = 0;
