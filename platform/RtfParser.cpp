@@ -8,7 +8,10 @@ namespace {
 // Deeper groups share the state of the last one copied; their text still
 // flows.
 constexpr std::size_t MaxDepth = 1000;
+// Pictures of one document together: their count, data and pixels.
 constexpr int MaxPictures = 500;
+constexpr qint64 MaxPictureBytes = 64 * 1024 * 1024;
+constexpr qint64 MaxPicturePixels = 64 * 1000 * 1000;
 constexpr qsizetype MaxFieldInst = 2048;
 
 // Characters the document must not receive as text: controls (the tab
@@ -246,8 +249,13 @@ void RtfParser::EndPicture() {
     FlushRun();
     QImage image;
     QSizeF size;
-    if (pictureCount_ < MaxPictures && picture_.Decode(image, size)) {
+    const qint64 bytes = picture_.Data().size();
+    if (pictureCount_ < MaxPictures && pictureBytes_ + bytes <= MaxPictureBytes &&
+        picture_.Decode(image, size) &&
+        picturePixels_ + qint64(image.width()) * image.height() <= MaxPicturePixels) {
         ++pictureCount_;
+        pictureBytes_ += bytes;
+        picturePixels_ += qint64(image.width()) * image.height();
         builder_.Image(image, size, Top().para.inTable, picture_.Data(), picture_.IsJpeg());
     }
     picture_.Begin();  // frees the data

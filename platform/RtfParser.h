@@ -81,6 +81,7 @@ class RtfParser {
     RtfListTable listTable_;
     RtfPicture picture_;
     int pictureCount_ = 0;
+    qint64 pictureBytes_ = 0, picturePixels_ = 0;
     QString fieldInst_;
     std::vector<QString> links_;
     mutable RtfCharState formatState_;  // the last character format built
