@@ -43,6 +43,7 @@ class DocWriter {
     RtfResources res_;
     std::vector<RtfWrittenList> lists_;
     QHash<const QTextList*, int> listNumbers_;
+    QHash<int, int> bulletLists_;       // by style
     QHash<int, QByteArray> charProps_;  // by format index
 };
 
@@ -172,8 +173,17 @@ void DocWriter::WriteParagraphProps(const QTextBlock& block, bool inTable) {
 void DocWriter::WriteListItem(const QTextBlock& block, QTextList* list) {
     auto it = listNumbers_.constFind(list);
     if (it == listNumbers_.constEnd()) {
-        lists_.push_back(RtfWrittenList{list->format().style()});
-        it = listNumbers_.insert(list, int(lists_.size()));
+        // Numbered lists each count on their own; bullets of one mark
+        // share a list, which keeps the list table short.
+        const QTextListFormat::Style style = list->format().style();
+        const bool bullets = NfcOfStyle(style) == 23;
+        int number = bullets ? bulletLists_.value(style) : 0;
+        if (!number) {
+            lists_.push_back(RtfWrittenList{style});
+            number = int(lists_.size());
+            if (bullets) bulletLists_.insert(style, number);
+        }
+        it = listNumbers_.insert(list, number);
     }
     const int level = std::clamp(list->format().indent() - 1, 0, 8);
     const int nfc = NfcOfStyle(list->format().style());
