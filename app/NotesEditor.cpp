@@ -32,7 +32,10 @@ QByteArray rtfOf(const QMimeData* source) {
 
 TNotesEditor::TNotesEditor(QWidget* parent) : QTextEdit(parent) {
     setAcceptRichText(true);
-    setReadOnly(true);  // until the notes are loaded
+    // Until the notes are loaded; that happens only with a connection.
+    setReadOnly(true);
+    setPlaceholderText(QStringLiteral(
+        "Нет подключения к базе данных: заметки не загружены, писать их здесь нельзя."));
     TypingPause = new QTimer(this);
     TypingPause->setSingleShot(true);
     TypingPause->setInterval(TypingPauseMs);
@@ -256,6 +259,7 @@ void TNotesEditor::Reload(const std::function<void(QTextDocument*)>& fill) {
     setTextCursor(c);
     verticalScrollBar()->setValue(scroll);
     setReadOnly(false);
+    setPlaceholderText(QString());
     holdsNotes_ = true;
     Stored();
 }

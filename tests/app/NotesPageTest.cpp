@@ -126,6 +126,7 @@ TEST_F(NotesPageTest, NoRowGivesAnEmptyEditorTheFirstStoreCreatesTheRowFoundNext
     goTo(frmMain->tshNotes);
     EXPECT_TRUE(shown().isEmpty());
     EXPECT_FALSE(editor().isReadOnly());
+    EXPECT_TRUE(editor().placeholderText().isEmpty());
     type(u("Первая заметка"));
     goTo(frmMain->tshPlan);
     EXPECT_EQ(storedText(), u("Первая заметка"));
@@ -241,6 +242,7 @@ TEST_F(NotesPageTest, WithoutConnectionTheMomentsDoNothingAndNothingCanBeTyped) 
     goTo(frmMain->tshNotes);
     type("lost");
     EXPECT_TRUE(shown().isEmpty()) << "read-only: what cannot be stored is not typed";
+    EXPECT_TRUE(editor().placeholderText().startsWith(u("Нет подключения к базе данных")));
     frmMain->close();
     frmMain->RestorePlanWindow();
     EXPECT_EQ(frmMain->PageControl->currentWidget(), frmMain->tshNotes);
