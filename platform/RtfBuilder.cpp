@@ -37,10 +37,10 @@ void RtfBuilder::OpenTable() {
     format.setCellPadding(3);
     if (int(rowDef_.edges.size()) == columns) {
         QList<QTextLength> widths;
-        int left = rowDef_.left;
-        for (int edge : rowDef_.edges) {
+        qint64 left = rowDef_.left;  // edges are any 32-bit numbers: no overflow
+        for (qint64 edge : rowDef_.edges) {
             widths << QTextLength(QTextLength::FixedLength,
-                                  std::clamp(edge - left, 15, 30000) / 15.0);
+                                  double(std::clamp<qint64>(edge - left, 15, 30000)) / 15.0);
             left = std::max(left, edge);
         }
         format.setColumnWidthConstraints(widths);

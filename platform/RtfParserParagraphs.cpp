@@ -81,7 +81,7 @@ void RtfParser::OnParaWord(Kw kw, bool hasParam, int param) {
             break;
         case Kw::PnLvl:
             p.pn = RtfNumbering::Decimal;
-            p.pnLevel = std::clamp(param - 1, 0, 8);
+            p.pnLevel = std::clamp(param, 1, 9) - 1;
             break;
         case Kw::PnDec:
         case Kw::PnUcLtr:

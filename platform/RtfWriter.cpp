@@ -152,7 +152,7 @@ void DocWriter::WriteParagraphProps(const QTextBlock& block, bool inTable) {
     if (f.bottomMargin() > 0) out_.Word("sa", twips(f.bottomMargin()));
     switch (f.lineHeightType()) {
         case QTextBlockFormat::ProportionalHeight:
-            out_.Word("sl", std::llround(f.lineHeight() * 240 / 100));
+            out_.Word("sl", std::llround(std::clamp(f.lineHeight(), 1.0, 1000.0) * 240 / 100));
             out_.Raw("\\slmult1");
             break;
         case QTextBlockFormat::FixedHeight:

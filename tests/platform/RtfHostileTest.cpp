@@ -40,6 +40,10 @@ TEST(RtfHostile, BrokenDocumentsShowWhatCanBeRead) {
         {"paragraph marks in the font table", "{\\rtf1{\\fonttbl\\par{\\f0\\cell a;}\\row}b}", "b"},
         {"a table of many cells", "{\\rtf1\\intbl " + repeat("c\\cell ", 500) + "\\row}", ""},
         {"rows without cells", "{\\rtf1" + repeat("\\trowd\\row", 1000) + " x}", "x"},
+        {"extreme row edges and levels",
+         "{\\rtf1\\trowd\\trleft-2147483648\\cellx2147483647\\intbl a\\cell\\row"
+         "{\\*\\pn\\pnlvl-2147483648}b}",
+         "\na\nb\n"},
         {"lists referring to nothing", "{\\rtf1\\ls99999\\ilvl99 a\\par\\ls-5 b}", "a\nb"},
         {"fields inside fields",
          "{\\rtf1{\\field{\\*\\fldinst{\\field{\\*\\fldinst HYPERLINK}}}{\\fldrslt x}}}", "x"},
