@@ -62,6 +62,8 @@ TEST(RtfReader, CodePagesOfFontsThenDocumentThen1252) {
          R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0\fcharset204 Arial;}}\f0 \'cf\'f0\'e8})",
          QString::fromUtf8("При")},
         {"no code page at all: 1252", R"({\rtf1 caf\'e9})", QString::fromUtf8("café")},
+        {"an unknown code page: 1252", R"({\rtf1\ansicpg99999 caf\'e9})",
+         QString::fromUtf8("café")},
         {"Western font in a Cyrillic document",
          R"({\rtf1\ansicpg1251{\fonttbl{\f0\fcharset0 A;}{\f1 B;}}\f0\'e9\f1\'e9})",
          QString::fromUtf8("éй")},
