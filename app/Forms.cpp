@@ -86,7 +86,9 @@ void DestroyForms() {
     if (frmMain) frmMain->TimerNotify->stop();
 
     // What the windows still hold is stored here, before the last send and
-    // before the tables close.
+    // before the tables close: what was typed on the notes page since its
+    // last store.
+    if (frmMain) Guarded([] { frmMain->StoreNotesAtEnd(); });
 
     // Changes the database has not taken get a last chance. What still does
     // not go stays in the journal and goes at the next start; at the

@@ -11,20 +11,22 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSessionManager>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "app/About.h"
 #include "app/Forms.h"
+#include "app/NotesEditor.h"
 #include "app/Previnst.h"
 #include "calendar/CalendarPage.h"
 #include "calendar/CalendarRouts.h"
 #include "data/DataModule.h"
+#include "data/Notes.h"
 #include "plan/TaskListModel.h"
 #include "plan/TaskPlan.h"
 #include "platform/ErrorReport.h"
@@ -194,11 +196,11 @@ void TfrmMain::CreatePages() {
     PageControl->addTab(tshPlan, QStringLiteral("План"));
 
     tshNotes = new QWidget;
-    reNotes = new QTextEdit(tshNotes);
-    reNotes->setAcceptRichText(true);
-    // Notes are kept from a later version on; until then the page shows
-    // nothing that could be typed and lost.
-    reNotes->setReadOnly(true);
+    reNotes = new TNotesEditor(tshNotes);
+    reNotes->setObjectName(QStringLiteral("reNotes"));
+    connect(reNotes, &TNotesEditor::typingPaused, this, GUARDED(this, reNotesTypingPaused));
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { Guarded([this] { StoreNotesAtEnd(); }); });
     auto* notesLayout = new QVBoxLayout(tshNotes);
     notesLayout->setContentsMargins(0, 0, 0, 0);
     notesLayout->addWidget(reNotes);
@@ -397,5 +399,23 @@ void TfrmMain::SaveWindowPlacement() {
     WriteWindowPlacement(WindowPlacement{x(), y(), width(), height(), maximized});
 }
 
-void TfrmMain::LoadNotes() {}
-void TfrmMain::SaveNotes() {}
+// Without a connection there is no notes row: loading and storing do
+// nothing, whichever moment asks for them.
+void TfrmMain::LoadNotes() {
+    if (!DM || !DM->IsConnected()) return;
+    reNotes->Reload([](QTextDocument* doc) { LoadNotesRow(DM->cdsNote, doc); });
+}
+
+void TfrmMain::SaveNotes() {
+    if (!DM || !DM->IsConnected()) return;
+    StoreNotesRow(*DM, reNotes->document());
+    reNotes->Stored();
+}
+
+void TfrmMain::reNotesTypingPaused() {
+    if (reNotes->HasUnstoredChanges()) SaveNotes();
+}
+
+void TfrmMain::StoreNotesAtEnd() {
+    if (reNotes->HasUnstoredChanges()) SaveNotes();
+}

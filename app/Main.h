@@ -13,10 +13,10 @@ class QMenu;
 class QScrollArea;
 class QTabWidget;
 class QTableView;
-class QTextEdit;
 class QTimer;
 class TaskListModel;
 class TCalendarPage;
+class TNotesEditor;
 class TrayIcon;
 class TTaskPlan;
 
@@ -34,7 +34,7 @@ class TfrmMain : public QMainWindow {
     TTaskPlan* Plan = nullptr;          // the task list and the task commands
     QTableView* ListView = nullptr;     // the plan's list
     TaskListModel* TaskList = nullptr;  // the rows of ListView
-    QTextEdit* reNotes = nullptr;
+    TNotesEditor* reNotes = nullptr;
     TCalendarPage* Calendar = nullptr;  // the calendar and its commands
     QScrollArea* ScrollBox1 = nullptr;
     QWidget* PB = nullptr;  // the calendar surface
@@ -96,6 +96,10 @@ class TfrmMain : public QMainWindow {
     // ---- The notes page
     void LoadNotes();
     void SaveNotes();
+    void reNotesTypingPaused();  // stores what was typed
+    // At the end of the program, and when the desktop session ends:
+    // stores the notes if they were changed since the last store.
+    void StoreNotesAtEnd();
 
     bool FirstShowDone() const { return firstShowDone_; }
     // Whether windows hide to the tray, or minimise where there is none.

@@ -1,0 +1,90 @@
+// The RTF reader's state machine: groups with their state kept on an
+// explicit stack (never by recursion), destinations, control words and
+// text, handing the content to an RtfBuilder.
+#pragma once
+
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <vector>
+
+#include "platform/RtfBuilder.h"
+#include "platform/RtfCodePage.h"
+#include "platform/RtfKeywords.h"
+#include "platform/RtfPicture.h"
+#include "platform/RtfState.h"
+#include "platform/RtfTables.h"
+#include "platform/RtfTokenizer.h"
+
+class RtfParser {
+  public:
+    RtfParser(const QByteArray& data, QTextDocument* doc);
+    void Run();
+
+  private:
+    RtfGroup& Top() { return groups_.back(); }
+
+    // Groups
+    void OpenGroup();
+    void CloseGroup();
+    void SkipGroup();  // the rest of the group just opened, unread
+    void PopGroup();
+    bool AtTopLevel() const { return groups_.size() == 1 && overflow_ == 0; }
+
+    // Tokens
+    void OnWord(const RtfToken& t);
+    void OnDestination(Kw kw);
+    void OnCharWord(Kw kw, bool hasParam, int param);
+    void OnParaWord(Kw kw, bool hasParam, int param);
+    void OnTableWord(Kw kw, int param);
+    void OnSymbol(char symbol);
+    void OnText(std::string_view text);
+    void OnHexByte(uint8_t byte);
+    void OnUnicode(int param);
+
+    // Text
+    void Emit(QStringView text);
+    void EmitChar(char16_t c) { Emit(QStringView(&c, 1)); }
+    void FlushBytes();
+    void FlushRun();
+    void UpdateCodePage();
+    void EndPicture();
+    void EndFieldInst();
+
+    // Paragraphs
+    void EndParagraph();
+    void EndCell();
+    QTextCharFormat CharFormat(const RtfCharState& s) const;
+    QTextBlockFormat BlockFormat(const RtfParaState& p) const;
+    RtfListRef ListOf(const RtfParaState& p) const;
+    QTextCharFormat BuildCharFormat(const RtfCharState& s) const;
+
+    RtfTokenizer tok_;
+    RtfBuilder builder_;
+    std::vector<RtfGroup> groups_;
+    int overflow_ = 0;      // groups opened beyond the depth limit
+    bool fresh_ = false;    // right after '{' (and \*): a destination may start
+    bool starred_ = false;  // after \*: an unknown destination is skipped
+    int fallback_ = 0;      // characters still to skip after \uN
+
+    RtfByteDecoder decoder_;
+    QByteArray bytes_;  // \'hh bytes not yet decoded
+    int ansiCodePage_ = 0;
+    int defaultFont_ = 0;
+
+    QString run_;  // text not yet handed to the builder, all in runState_
+    RtfCharState runState_;
+    bool hasSurrogate_ = false;
+
+    RtfFontTable fonts_;
+    RtfColorTable colors_;
+    RtfListTable listTable_;
+    RtfPicture picture_;
+    int pictureCount_ = 0;
+    qint64 pictureBytes_ = 0, picturePixels_ = 0;
+    QString fieldInst_;
+    std::vector<QString> links_;
+    mutable RtfCharState formatState_;  // the last character format built
+    mutable QTextCharFormat format_;
+    mutable bool formatValid_ = false;
+};

@@ -1,0 +1,20 @@
+#include "platform/RtfReader.h"
+
+#include <QTextDocument>
+
+#include "platform/RtfParser.h"
+#include "platform/RtfPictureData.h"
+
+bool IsRtf(const QByteArray& data) {
+    return data.startsWith("{\\rtf");
+}
+
+void ReadRtf(const QByteArray& data, QTextDocument* doc) {
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);  // also clears the history
+    doc->clear();
+    ForgetPictureData(doc);
+    RtfParser parser(data, doc);
+    parser.Run();
+    doc->setUndoRedoEnabled(undo);
+}

@@ -1,0 +1,131 @@
+#include "platform/RtfTokenizer.h"
+
+namespace {
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Bytes that end a run of plain text.
+constexpr bool isSpecial(unsigned char c) {
+    return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n';
+}
+
+}  // namespace
+
+void RtfTokenizer::ReadWord(RtfToken& t) {
+    const char* start = p_;
+    while (p_ < end_ && isLetter(*p_))
+        ++p_;
+    t.kind = RtfToken::Word;
+    t.text = std::string_view(start, std::size_t(p_ - start));
+    bool negative = false;
+    if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && isDigit(p_[1])) {
+        negative = true;
+        ++p_;
+    }
+    if (p_ < end_ && isDigit(*p_)) {
+        int64_t v = 0;
+        while (p_ < end_ && isDigit(*p_)) {
+            if (v <= INT32_MAX) v = v * 10 + (*p_ - '0');  // beyond: saturated below
+            ++p_;
+        }
+        if (negative) v = -v;
+        if (v > INT32_MAX) v = INT32_MAX;
+        if (v < INT32_MIN) v = INT32_MIN;
+        t.hasParam = true;
+        t.param = int32_t(v);
+    }
+    if (p_ < end_ && *p_ == ' ') ++p_;  // the delimiting space belongs to the word
+}
+
+RtfToken RtfTokenizer::Next() {
+    RtfToken t;
+    for (;;) {
+        while (p_ < end_ && (*p_ == '\r' || *p_ == '\n'))
+            ++p_;
+        if (p_ >= end_) return t;
+        const char c = *p_;
+        if (c == '{' || c == '}') {
+            ++p_;
+            t.kind = c == '{' ? RtfToken::GroupOpen : RtfToken::GroupClose;
+            return t;
+        }
+        if (c != '\\') {
+            const char* start = p_;
+            while (p_ < end_ && !isSpecial(static_cast<unsigned char>(*p_)))
+                ++p_;
+            t.kind = RtfToken::Text;
+            t.text = std::string_view(start, std::size_t(p_ - start));
+            return t;
+        }
+        ++p_;  // the backslash
+        if (p_ >= end_) return t;
+        if (isLetter(*p_)) {
+            ReadWord(t);
+            return t;
+        }
+        const char s = *p_++;
+        if (s != '\'') {
+            t.kind = RtfToken::Symbol;
+            t.symbol = (s == '\r') ? '\n' : s;
+            return t;
+        }
+        int v = 0, digits = 0;
+        while (digits < 2 && p_ < end_ && hexValue(*p_) >= 0) {
+            v = v * 16 + hexValue(*p_++);
+            ++digits;
+        }
+        if (digits > 0) {
+            t.kind = RtfToken::HexByte;
+            t.byte = uint8_t(v);
+            return t;
+        }
+        // A lone \' stands for nothing: go on with what follows.
+    }
+}
+
+std::string_view RtfTokenizer::Binary(int64_t count) {
+    if (count < 0) count = 0;
+    const int64_t left = end_ - p_;
+    if (count > left) count = left;
+    std::string_view out(p_, std::size_t(count));
+    p_ += count;
+    return out;
+}
+
+bool RtfTokenizer::SkipGroup() {
+    int depth = 1;
+    while (p_ < end_) {
+        // Jump to the next byte that matters.
+        const char* q = p_;
+        while (q < end_ && *q != '{' && *q != '}' && *q != '\\')
+            ++q;
+        p_ = q;
+        if (p_ >= end_) break;
+        const char c = *p_++;
+        if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0) return true;
+        } else if (p_ < end_) {
+            if (isLetter(*p_)) {
+                RtfToken w;
+                ReadWord(w);
+                if (w.text == "bin" && w.hasParam) Binary(w.param);
+            } else {
+                ++p_;  // an escaped brace or backslash counts for nothing
+            }
+        }
+    }
+    return false;
+}
