@@ -8,28 +8,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
 
 #include "data/FbClient.h"
 #include "data/Journal.h"
 #include "tests/support/ProgramProcess.h"
+#include "tests/support/ServerSwitch.h"
 #include "tests/support/TestDb.h"
 
 namespace {
-
-void server(const char* verb) {
-    QProcess p;
-    p.start(QStringLiteral(QUILLET_SOURCE_DIR "/scripts/fbserver"), {QString::fromLatin1(verb)});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-}
-
-// The server comes back however the test ends.
-struct ServerBack {
-    ~ServerBack() { server("start"); }
-};
 
 qint64 number(const TestDb& db, const QString& sql) {
     FbConnection c;
@@ -69,7 +57,7 @@ TEST(Reliability, ChangesTypedWithoutTheServerReachItAfterTheProgramEnds) {
         int code = 0;
         {
             ServerBack back;
-            server("stop");
+            SwitchServer("stop");
             QElapsedTimer timer;
             timer.start();
             for (int i = 1; i <= N; ++i)

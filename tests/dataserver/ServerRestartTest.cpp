@@ -3,26 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTest>
 
 #include "data/DataModule.h"
+#include "tests/support/ServerSwitch.h"
 #include "tests/support/TestDb.h"
-
-namespace {
-
-void server(const char* verb) {
-    QProcess p;
-    p.start(QStringLiteral(QUILLET_SOURCE_DIR "/scripts/fbserver"), {QString::fromLatin1(verb)});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-}
-
-struct ServerBack {
-    ~ServerBack() { server("start"); }
-};
-
-}  // namespace
 
 TEST(ServerRestart, ChangeMadeWhileTheServerIsDownReachesTheDatabaseLater) {
     TestDb db;
@@ -35,7 +20,7 @@ TEST(ServerRestart, ChangeMadeWhileTheServerIsDownReachesTheDatabaseLater) {
     const int id = dm.NewTaskId();
 
     ServerBack restoreServer;
-    server("stop");
+    SwitchServer("stop");
     TMemTable& t = dm.cdsTask;
     t.Append();
     t.FieldByName("ID").SetInteger(id);
@@ -53,7 +38,7 @@ TEST(ServerRestart, ChangeMadeWhileTheServerIsDownReachesTheDatabaseLater) {
     EXPECT_TRUE(dm.ServerAway());
 
     // Once the server answers again, the change goes by itself.
-    server("start");
+    SwitchServer("start");
     QElapsedTimer waited;
     waited.start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dm.HasUnsentChanges(); }, 15000))
@@ -77,7 +62,7 @@ TEST(ServerRestart, NewNumberAfterARestartReattaches) {
     ASSERT_TRUE(dm.IsConnected());
     const int first = dm.NewTaskId();
     ServerBack restoreServer;
-    server("stop");
+    SwitchServer("stop");
     // Without the server a new row gets a number of the program's own at
     // once, and the next ones too, with no further wait.
     QElapsedTimer timer;
@@ -86,7 +71,7 @@ TEST(ServerRestart, NewNumberAfterARestartReattaches) {
     EXPECT_LT(own, 0);
     EXPECT_LT(dm.NewTaskId(), own);
     EXPECT_LT(timer.elapsed(), 2000);
-    server("start");
+    SwitchServer("start");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dm.ServerAway(); }, 15000));
     EXPECT_GT(dm.NewTaskId(), first);
 }
