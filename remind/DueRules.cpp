@@ -14,6 +14,12 @@ int column(const TMemTable& t, const char* name) {
     return c;
 }
 
+// Days from `today` (whose year is `year`) to the event's day in that year;
+// negative once the day has passed.
+double leadDays(TDateTime eventDate, TDateTime today, int year) {
+    return EventDayInYear(eventDate, year) - today;
+}
+
 }  // namespace
 
 int FindDueTask(const TMemTable& t, TDateTime now) {
@@ -34,9 +40,9 @@ int FindDueTask(const TMemTable& t, TDateTime now) {
 
 bool EventIsDue(TDateTime eventDate, bool notified, TDateTime now, int notifyDays,
                 TDateTime notifyTime) {
+    if (notified || MsOfDay(now) < MsOfDay(notifyTime)) return false;
     const TDateTime today = DateOf(now);
-    const double lead = EventDayInYear(eventDate, YearOf(today)) - today;
-    return lead < notifyDays && !notified && MsOfDay(now) >= MsOfDay(notifyTime);
+    return leadDays(eventDate, today, YearOf(today)) < notifyDays;
 }
 
 int FindDueEvent(const TMemTable& b, int from, TDateTime now, int notifyDays,
@@ -45,9 +51,13 @@ int FindDueEvent(const TMemTable& b, int from, TDateTime now, int notifyDays,
     // Before the notice time of the day nothing is announced.
     if (MsOfDay(now) < MsOfDay(notifyTime)) return -1;
     const int cDate = column(b, "DATE"), cNotified = column(b, "NOTIFIED");
+    // The same test as EventIsDue, with the day worked out once a pass (it
+    // runs ten times a second over every event).
+    const TDateTime today = DateOf(now);
+    const int year = YearOf(today);
     for (int row = std::max(from, 0); row < b.RecordCount(); ++row)
-        if (EventIsDue(b.Cell(row, cDate).toFloat(), b.Cell(row, cNotified).toFlag(), now,
-                       notifyDays, notifyTime))
+        if (!b.Cell(row, cNotified).toFlag() &&
+            leadDays(b.Cell(row, cDate).toFloat(), today, year) < notifyDays)
             return row;
     return -1;
 }
