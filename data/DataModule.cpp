@@ -368,7 +368,25 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
     const int userIndex = t.FieldIndex(QStringLiteral("USER_ID"));
     EnsureAttached();
     GiveStoredKeys(t);
-    const std::vector<TMemTable::Change> changes = t.PendingChanges();
+    std::vector<TMemTable::Change> changes = t.PendingChanges();
+    // New rows go in the order of their numbers (the table holds them in
+    // the order of their moments), so that the database adds each at the
+    // end of the key's index: an import's rows are numbered in file order.
+    // Each change is a row of its own, so their order is free.
+    const auto byKey = [&](const TMemTable::Change& a, const TMemTable::Change& b) {
+        const Value &ka = t.Cell(a.row, keyIndex), &kb = t.Cell(b.row, keyIndex);
+        if (ka.isNull() || kb.isNull()) return !ka.isNull() && kb.isNull();
+        return ka.toInt() < kb.toInt();
+    };
+    for (auto from = changes.begin(); from != changes.end();) {
+        const auto isInsert = [](const TMemTable::Change& c) {
+            return c.kind == TMemTable::Change::Insert;
+        };
+        from = std::find_if(from, changes.end(), isInsert);
+        const auto to = std::find_if_not(from, changes.end(), isInsert);
+        std::stable_sort(from, to, byKey);
+        from = to;
+    }
     if (changes.empty()) {
         t.ChangesApplied();
         return SendTrouble::None;
