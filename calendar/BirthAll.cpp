@@ -1,5 +1,7 @@
 #include "calendar/BirthAll.h"
 
+#include "core/ListKeys.h"
+
 #include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,6 +14,7 @@
 #include "calendar/BirthAdd.h"
 #include "calendar/CalendarRouts.h"
 #include "calendar/EventListModel.h"
+#include "core/ListKeys.h"
 #include "data/DataModule.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
@@ -225,21 +228,24 @@ void TfrmBirthAll::ListViewDblClick() {
 }
 
 void TfrmBirthAll::ListViewKeyDown(QKeyEvent* event, bool& handled) {
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const int key = event->key();
     handled = true;
-    if (key == Qt::Key_Insert && mods == Qt::NoModifier)
-        BirthAdd();
-    else if (key == Qt::Key_Delete && mods == Qt::NoModifier)
-        BirthDelete();
-    else if (key == Qt::Key_F2 && mods == Qt::NoModifier)
-        BirthEdit();
-    else if (key == Qt::Key_A && mods == Qt::ControlModifier)
-        BirthSelectAll();
-    else if ((key == Qt::Key_A && (mods & Qt::ControlModifier)) || key == Qt::Key_Insert ||
-             key == Qt::Key_Delete || key == Qt::Key_F2)
-        ;  // with other modifiers these keys mean nothing here
-    else
-        handled = false;
+    switch (ListKeyCommand(event->key(), event->modifiers())) {
+        case ListKey::Add:
+            BirthAdd();
+            break;
+        case ListKey::Delete:
+            BirthDelete();
+            break;
+        case ListKey::Edit:
+            BirthEdit();
+            break;
+        case ListKey::SelectAll:
+            BirthSelectAll();
+            break;
+        case ListKey::Ignored:
+            break;
+        case ListKey::None:
+            handled = false;
+            break;
+    }
 }

@@ -13,6 +13,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "core/ListKeys.h"
 #include "data/DataModule.h"
 #include "plan/NewTask.h"
 #include "plan/TaskList.h"
@@ -260,22 +261,25 @@ void TTaskPlan::ListViewDblClick() {
 }
 
 void TTaskPlan::ListViewKeyDown(QKeyEvent* event, bool& handled) {
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     handled = true;
-    if (event->key() == Qt::Key_Insert && mods == Qt::NoModifier)
-        NewTask();
-    else if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier)
-        DeleteTasks();
-    else if (event->key() == Qt::Key_F2 && mods == Qt::NoModifier)
-        EditTask();
-    else if (event->key() == Qt::Key_A && mods == Qt::ControlModifier)
-        SelectAll();
-    else if ((event->key() == Qt::Key_A && (mods & Qt::ControlModifier)) ||
-             event->key() == Qt::Key_Insert || event->key() == Qt::Key_Delete ||
-             event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return ||
-             event->key() == Qt::Key_Enter)
-        ;  // with other modifiers, and Enter, these keys mean nothing here
-    else
-        handled = false;
+    switch (ListKeyCommand(event->key(), event->modifiers())) {
+        case ListKey::Add:
+            NewTask();
+            break;
+        case ListKey::Delete:
+            DeleteTasks();
+            break;
+        case ListKey::Edit:
+            EditTask();
+            break;
+        case ListKey::SelectAll:
+            SelectAll();
+            break;
+        case ListKey::Ignored:
+            break;
+        case ListKey::None:
+            // Enter means nothing in the plan's list either.
+            handled = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+            break;
+    }
 }
