@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <memory>
 
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "data/DataModule.h"
 #include "data/OldRecords.h"
 #include "data/RoutsDat.h"

@@ -10,6 +10,8 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "core/DateTime.h"
+#include "core/Formats.h"
 #include "data/DataModule.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"

@@ -14,6 +14,7 @@
 #include "calendar/BirthAdd.h"
 #include "calendar/CalendarRouts.h"
 #include "calendar/EventListModel.h"
+#include "core/DateTime.h"
 #include "core/ListKeys.h"
 #include "data/DataModule.h"
 #include "platform/ErrorReport.h"

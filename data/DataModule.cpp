@@ -5,6 +5,8 @@
 #include <bit>
 #include <map>
 
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "core/Log.h"
 #include "data/ServerProbe.h"
 

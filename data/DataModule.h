@@ -16,6 +16,7 @@
 #include <memory>
 #include <set>
 
+#include "core/Error.h"
 #include "data/FbClient.h"
 #include "data/Journal.h"
 #include "data/MemTable.h"

@@ -1,4 +1,6 @@
 #include "data/FbClient.h"
+#include "core/DateTime.h"
+#include "core/Win1251.h"
 
 #include <firebird/Interface.h>
 

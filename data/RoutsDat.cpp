@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/Error.h"
 #include "data/DataModule.h"
 #include "data/OldRecords.h"
 

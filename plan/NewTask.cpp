@@ -12,6 +12,8 @@
 #include <QTimeEdit>
 #include <algorithm>
 
+#include "core/Formats.h"
+#include "core/Win1251.h"
 #include "platform/ErrorReport.h"
 #include "platform/Win1251Validator.h"
 #include "platform/WindowPlace.h"

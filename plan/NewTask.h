@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 
 class QCheckBox;
 class QDateEdit;

@@ -13,6 +13,8 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "core/ListKeys.h"
 #include "data/DataModule.h"
 #include "plan/NewTask.h"

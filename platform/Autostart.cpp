@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "core/Global.h"
+#include "core/Error.h"
 
 namespace Autostart {
 namespace {

@@ -14,6 +14,9 @@
 #include <QTimeEdit>
 #include <algorithm>
 
+#include "core/Clock.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/WindowPlace.h"

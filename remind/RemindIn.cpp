@@ -8,7 +8,9 @@
 #include <QShowEvent>
 #include <QTimeEdit>
 
-#include "core/Global.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/Formats.h"
 #include "platform/ErrorReport.h"
 #include "platform/WindowPlace.h"
 

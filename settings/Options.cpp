@@ -16,7 +16,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
+#include "core/ExePath.h"
+#include "core/Formats.h"
 #include "platform/Autostart.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include "core/Clock.h"
+#include "core/ExePath.h"
 #include "platform/ProfileFile.h"
 
 namespace {

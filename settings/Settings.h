@@ -12,7 +12,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 
 class QTimer;
 

@@ -11,6 +11,7 @@
 #include "calendar/BirthAdd.h"
 #include "calendar/BirthAll.h"
 #include "calendar/EventListModel.h"
+#include "core/DateTime.h"
 #include "tests/calendar/CalendarTestSupport.h"
 
 namespace {

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "data/DataModule.h"
 #include "data/RoutsDat.h"
 #include "tests/import/OldFileBytes.h"

@@ -1,5 +1,6 @@
 // The commands of the task list: deleting chosen tasks, the list's keys
 // (exact modifiers only), and the double click on a row or below the rows.
+#include "core/DateTime.h"
 #include "tests/plan/PlanTestSupport.h"
 
 namespace {

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QStyleOptionViewItem>
 
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "tests/plan/PlanTestSupport.h"
 
 namespace {

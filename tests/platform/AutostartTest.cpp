@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "core/Global.h"
+#include "core/Error.h"
 #include "tests/support/TempDir.h"
 
 namespace {

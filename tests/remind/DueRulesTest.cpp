@@ -1,7 +1,7 @@
 // Which task and which events are due, on in-memory tables.
 #include <gtest/gtest.h>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 #include "data/MemTable.h"
 #include "remind/DueRules.h"
 

@@ -10,6 +10,8 @@
 #include <QTimeEdit>
 #include <memory>
 
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "remind/Postpone.h"
 #include "tests/remind/ReminderTestSupport.h"
 

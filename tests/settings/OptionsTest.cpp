@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/DateTime.h"
+#include "core/ExePath.h"
 #include "platform/Autostart.h"
 #include "platform/Modal.h"
 #include "platform/ProfileFile.h"
