@@ -15,8 +15,8 @@
 
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
-#include "platform/RtfPictureData.h"
-#include "platform/RtfReader.h"
+#include "rtf/RtfPictureData.h"
+#include "rtf/RtfReader.h"
 
 namespace {
 

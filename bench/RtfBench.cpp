@@ -7,8 +7,8 @@
 #include <QTextList>
 #include <QTextTable>
 
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "core/Win1251.h"
 #include "data/DataModule.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 namespace {
 

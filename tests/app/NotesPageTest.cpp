@@ -91,7 +91,7 @@ class NotesPageTest : public ProgramTest {
 
 TEST_F(NotesPageTest, EnteringLoadsLeavingStoresAndComingBackLoadsTheRowInMemory) {
     const QByteArray lo = [] {
-        QFile f(QUILLET_SOURCE_DIR "/tests/platform/rtf-samples/libreoffice.rtf");
+        QFile f(QUILLET_SOURCE_DIR "/tests/rtf/rtf-samples/libreoffice.rtf");
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }();
     start(&lo);

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

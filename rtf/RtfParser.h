@@ -8,13 +8,13 @@
 #include <QTextCharFormat>
 #include <vector>
 
-#include "platform/RtfBuilder.h"
-#include "platform/RtfCodePage.h"
-#include "platform/RtfKeywords.h"
-#include "platform/RtfPicture.h"
-#include "platform/RtfState.h"
-#include "platform/RtfTables.h"
-#include "platform/RtfTokenizer.h"
+#include "rtf/RtfBuilder.h"
+#include "rtf/RtfCodePage.h"
+#include "rtf/RtfKeywords.h"
+#include "rtf/RtfPicture.h"
+#include "rtf/RtfState.h"
+#include "rtf/RtfTables.h"
+#include "rtf/RtfTokenizer.h"
 
 class RtfParser {
   public:

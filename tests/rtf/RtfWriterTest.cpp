@@ -5,8 +5,8 @@
 #include <QImage>
 #include <QTextFrame>
 
-#include "platform/RtfPictureData.h"
-#include "tests/platform/RtfTestSupport.h"
+#include "rtf/RtfPictureData.h"
+#include "tests/rtf/RtfTestSupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/RtfCodePage.h"
+#include "rtf/RtfCodePage.h"
 
 #include "core/Win1251.h"
 

@@ -1,8 +1,8 @@
-#include "platform/RtfTables.h"
+#include "rtf/RtfTables.h"
 
 #include <algorithm>
 
-#include "platform/RtfCodePage.h"
+#include "rtf/RtfCodePage.h"
 
 namespace {
 // Limits against documents that would fill memory with table entries.

@@ -2,7 +2,7 @@
 // README): the text they hold and a few formatting facts each.
 #include <gtest/gtest.h>
 
-#include "tests/platform/RtfTestSupport.h"
+#include "tests/rtf/RtfTestSupport.h"
 
 namespace {
 

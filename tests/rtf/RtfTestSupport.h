@@ -10,8 +10,8 @@
 #include <QTextTable>
 #include <memory>
 
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 inline std::unique_ptr<QTextDocument> ReadDoc(const QByteArray& rtf) {
     auto doc = std::make_unique<QTextDocument>();
@@ -58,6 +58,6 @@ inline QTextTable* FirstTable(const QTextDocument& doc) {
 }
 
 inline QByteArray SampleFile(const QString& name) {
-    QFile f(QStringLiteral(QUILLET_SOURCE_DIR "/tests/platform/rtf-samples/") + name);
+    QFile f(QStringLiteral(QUILLET_SOURCE_DIR "/tests/rtf/rtf-samples/") + name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }

@@ -4,7 +4,7 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "platform/RtfParser.h"
+#include "rtf/RtfParser.h"
 
 namespace {
 

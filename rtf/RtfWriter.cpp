@@ -1,4 +1,4 @@
-#include "platform/RtfWriter.h"
+#include "rtf/RtfWriter.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/RtfOutput.h"
-#include "platform/RtfPictureData.h"
+#include "rtf/RtfOutput.h"
+#include "rtf/RtfPictureData.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "platform/RtfBuilder.h"
+#include "rtf/RtfBuilder.h"
 
 #include <QCryptographicHash>
 #include <QTextDocument>
 #include <QTextTable>
 #include <algorithm>
 
-#include "platform/RtfPictureData.h"
+#include "rtf/RtfPictureData.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/RtfLists.h"
+#include "rtf/RtfLists.h"
 
 #include <algorithm>
 

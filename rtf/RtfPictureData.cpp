@@ -1,4 +1,4 @@
-#include "platform/RtfPictureData.h"
+#include "rtf/RtfPictureData.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -11,7 +11,7 @@
 #include <QTextCursor>
 #include <vector>
 
-#include "platform/RtfLists.h"
+#include "rtf/RtfLists.h"
 
 // The cells of a table row as \trowd, \cellxN and the merge marks before
 // each \cellx define them.

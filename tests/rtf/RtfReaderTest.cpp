@@ -4,7 +4,7 @@
 #include <QBuffer>
 #include <QImage>
 
-#include "tests/platform/RtfTestSupport.h"
+#include "tests/rtf/RtfTestSupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/RtfParser.h"
+#include "rtf/RtfParser.h"
 
 #include <QTextDocument>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/RtfOutput.h"
+#include "rtf/RtfOutput.h"
 
 #include "core/Win1251.h"
 

@@ -2,13 +2,9 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "platform/RtfParser.h"
+#include "rtf/RtfParser.h"
 
 namespace {
-
-bool on(bool hasParam, int param) {
-    return !hasParam || param != 0;
-}
 
 char16_t specialChar(Kw kw) {
     switch (kw) {
@@ -242,20 +238,20 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             break;
         }
         case Kw::B:
-            c.bold = on(hasParam, param);
+            c.bold = ToggleOn(hasParam, param);
             break;
         case Kw::I:
-            c.italic = on(hasParam, param);
+            c.italic = ToggleOn(hasParam, param);
             break;
         case Kw::Strike:
-            c.strike = on(hasParam, param);
+            c.strike = ToggleOn(hasParam, param);
             break;
         case Kw::V:
-            c.hidden = on(hasParam, param);
+            c.hidden = ToggleOn(hasParam, param);
             break;
         case Kw::Ul:
-            c.underline = on(hasParam, param) ? QTextCharFormat::SingleUnderline
-                                              : QTextCharFormat::NoUnderline;
+            c.underline = ToggleOn(hasParam, param) ? QTextCharFormat::SingleUnderline
+                                                    : QTextCharFormat::NoUnderline;
             break;
         case Kw::UlDotted:
             c.underline = QTextCharFormat::DotLine;
@@ -301,10 +297,10 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             c.vertical = (hasParam && param == 0) ? 0 : 2;
             break;
         case Kw::Caps:
-            c.caps = on(hasParam, param) ? 1 : 0;
+            c.caps = ToggleOn(hasParam, param) ? 1 : 0;
             break;
         case Kw::Scaps:
-            c.caps = on(hasParam, param) ? 2 : 0;
+            c.caps = ToggleOn(hasParam, param) ? 2 : 0;
             break;
         default:
             break;

@@ -2,7 +2,7 @@
 // the text that could be read.
 #include <gtest/gtest.h>
 
-#include "tests/platform/RtfTestSupport.h"
+#include "tests/rtf/RtfTestSupport.h"
 
 namespace {
 

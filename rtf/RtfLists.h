@@ -9,7 +9,7 @@
 #include <QTextList>
 #include <vector>
 
-#include "platform/RtfState.h"
+#include "rtf/RtfState.h"
 
 // {\*\listtable ...} and {\*\listoverridetable ...} as they are read.
 class RtfListTable {

@@ -1,15 +1,7 @@
 // The RTF reader's paragraph, list, table and picture control words.
 #include <algorithm>
 
-#include "platform/RtfParser.h"
-
-namespace {
-
-bool on(bool hasParam, int param) {
-    return !hasParam || param != 0;
-}
-
-}  // namespace
+#include "rtf/RtfParser.h"
 
 void RtfParser::OnParaWord(Kw kw, bool hasParam, int param) {
     RtfGroup& g = Top();
@@ -49,13 +41,13 @@ void RtfParser::OnParaWord(Kw kw, bool hasParam, int param) {
             p.lineSpacing = param;
             break;
         case Kw::SlMult:
-            p.lineMultiple = on(hasParam, param);
+            p.lineMultiple = ToggleOn(hasParam, param);
             break;
         case Kw::OutlineLevel:
             p.outline = param;
             break;
         case Kw::InTbl:
-            p.inTable = on(hasParam, param);
+            p.inTable = ToggleOn(hasParam, param);
             break;
         case Kw::Ls:
             if (g.dest == RtfDest::ListOverrideTable)

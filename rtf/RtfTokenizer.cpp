@@ -1,4 +1,11 @@
-#include "platform/RtfTokenizer.h"
+#include "rtf/RtfTokenizer.h"
+
+int RtfHexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 namespace {
 
@@ -7,12 +14,6 @@ bool isLetter(char c) {
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // Bytes that end a run of plain text.
@@ -81,8 +82,8 @@ RtfToken RtfTokenizer::Next() {
             return t;
         }
         int v = 0, digits = 0;
-        while (digits < 2 && p_ < end_ && hexValue(*p_) >= 0) {
-            v = v * 16 + hexValue(*p_++);
+        while (digits < 2 && p_ < end_ && RtfHexValue(*p_) >= 0) {
+            v = v * 16 + RtfHexValue(*p_++);
             ++digits;
         }
         if (digits > 0) {

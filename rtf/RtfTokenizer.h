@@ -20,6 +20,9 @@ struct RtfToken {
     uint8_t byte = 0;       // a HexByte's value
 };
 
+// The value of a hexadecimal digit, -1 for any other character.
+int RtfHexValue(char c);
+
 class RtfTokenizer {
   public:
     RtfTokenizer(const char* data, std::size_t size) : p_(data), end_(data + size) {}

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <random>
 
-#include "tests/platform/RtfTestSupport.h"
+#include "tests/rtf/RtfTestSupport.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ QByteArray mutate(QByteArray data, std::mt19937& rng) {
 }  // namespace
 
 TEST(RtfFuzzSmoke, MutatedSamplesReadWriteAndReadAgain) {
-    const QStringList files = QDir(QStringLiteral(QUILLET_SOURCE_DIR "/tests/platform/rtf-samples"))
+    const QStringList files = QDir(QStringLiteral(QUILLET_SOURCE_DIR "/tests/rtf/rtf-samples"))
                                   .entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name);
     ASSERT_GE(files.size(), 6);
     std::mt19937 rng(20240105);

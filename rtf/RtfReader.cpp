@@ -1,9 +1,9 @@
-#include "platform/RtfReader.h"
+#include "rtf/RtfReader.h"
 
 #include <QTextDocument>
 
-#include "platform/RtfParser.h"
-#include "platform/RtfPictureData.h"
+#include "rtf/RtfParser.h"
+#include "rtf/RtfPictureData.h"
 
 bool IsRtf(const QByteArray& data) {
     return data.startsWith("{\\rtf");

@@ -139,3 +139,8 @@ enum class Kw : uint8_t {
 Kw LookupKeyword(std::string_view word);
 // Whether `kw` starts a destination of its own.
 bool IsDestination(Kw kw);
+// A toggle word's state: on alone or with a parameter other than 0 (\b,
+// \b1), off with 0 (\b0).
+inline bool ToggleOn(bool hasParam, int param) {
+    return !hasParam || param != 0;
+}

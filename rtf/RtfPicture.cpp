@@ -1,8 +1,10 @@
-#include "platform/RtfPicture.h"
+#include "rtf/RtfPicture.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <algorithm>
+
+#include "rtf/RtfTokenizer.h"
 
 namespace {
 
@@ -10,13 +12,6 @@ constexpr qsizetype MaxDataBytes = 16 * 1024 * 1024;
 constexpr int MaxSide = 8000;
 constexpr qint64 MaxPixels = 24 * 1000 * 1000;
 constexpr double MaxShownSide = 4000;
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The shown length: the wanted size in twips scaled, else the picture's own.
 double shownLength(int goalTwips, int scalePercent, int own) {
@@ -43,7 +38,7 @@ void RtfPicture::AddHex(std::string_view text) {
         return;
     }
     for (char c : text) {
-        const int v = hexValue(c);
+        const int v = RtfHexValue(c);
         if (v < 0) continue;
         if (nibble_ < 0) {
             nibble_ = v;
