@@ -1,16 +1,13 @@
 #include "plan/TaskPlan.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QTableView>
-#include <QTimeEdit>
 #include <QVBoxLayout>
 
 #include "core/ListKeys.h"
@@ -22,51 +19,6 @@
 #include "platform/Modal.h"
 
 namespace {
-
-// What the editor showed when it opened on a stored task: a field the user
-// left alone is not written again, so that Ok on an unchanged task changes
-// nothing stored (a flag written as "Y" elsewhere, a date before the
-// pickers' range, milliseconds, the line breaks of the details).
-struct Shown {
-    bool needAlert = false;
-    TDateTime moment = 0;
-    QString caption, category, details;
-    bool executed = false;
-};
-
-Shown shownOf(const TfrmNewTask& e, TMemTable& t) {
-    Shown s;
-    s.needAlert = e.chbNeedAlert->isChecked();
-    s.moment = t.FieldByName(QStringLiteral("DATETIME")).AsDateTime();
-    s.caption = e.edCaption->text();
-    s.category = e.edCategory->text();
-    s.details = t.FieldByName(QStringLiteral("DETAILS")).AsString();
-    s.executed = e.chbExecuted->isChecked();
-    return s;
-}
-
-// The columns written when the editor closes with OK, in their order; with
-// `shown`, only those the user changed (and NOTIFIED, cleared at every save).
-void writeEditor(TMemTable& t, const Shown* shown = nullptr) {
-    const TfrmNewTask& e = *frmNewTask;
-    const bool alert = e.chbNeedAlert->isChecked();
-    if (!shown || alert != shown->needAlert)
-        t.FieldByName(QStringLiteral("NEEDALERT")).SetBoolean(alert);
-    // A task without a reminder has no date at all.
-    const TDateTime moment = alert ? e.PickedMoment() : 0;
-    if (!shown || ((alert || shown->needAlert) && moment != shown->moment))
-        t.FieldByName(QStringLiteral("DATETIME")).SetDateTime(moment);
-    if (!shown || e.edCaption->text() != shown->caption)
-        t.FieldByName(QStringLiteral("CAPTION")).SetString(e.edCaption->text());
-    if (!shown || e.edCategory->text() != shown->category)
-        t.FieldByName(QStringLiteral("CATEGORY")).SetString(e.edCategory->text());
-    const QString details = e.DetailsText();
-    if (!shown || details != shown->details)
-        t.FieldByName(QStringLiteral("DETAILS")).SetString(details);
-    if (!shown || e.chbExecuted->isChecked() != shown->executed)
-        t.FieldByName(QStringLiteral("EXECUTED")).SetBoolean(e.chbExecuted->isChecked());
-    t.FieldByName(QStringLiteral("NOTIFIED")).SetBoolean(false);
-}
 
 void limitEditor(TMemTable& t) {
     auto size = [&](const char* name) {
@@ -190,7 +142,7 @@ void TTaskPlan::NewTask() {
     t.Append();
     t.FieldByName(QStringLiteral("ID")).SetInteger(id);
     t.FieldByName(QStringLiteral("USER_ID")).SetInteger(CurrentUserId);
-    writeEditor(t);
+    WriteTaskFields(t, e.Fields(), nullptr);
     t.Post();
     DM->ApplyTable(t);
     LoadTaskList(true, id);
@@ -211,13 +163,15 @@ void TTaskPlan::EditTask() {
     e.edCategory->setText(t.FieldByName(QStringLiteral("CATEGORY")).AsString());
     e.SetDetailsText(t.FieldByName(QStringLiteral("DETAILS")).AsString());
     e.chbExecuted->setChecked(t.FieldByName(QStringLiteral("EXECUTED")).AsBoolean());
-    const Shown shown = shownOf(e, t);
+    // What it shows now is what a field left alone gives back: the stored
+    // value (the pickers' moment and the details exactly as stored).
+    const TaskFields opened = e.Fields();
     if (ShowModal(&e) != QDialog::Accepted) return;
 
     // Only the ID was kept across the dialog: find the row again.
     if (!t.Locate(id)) return;
     t.Edit();
-    writeEditor(t, &shown);
+    WriteTaskFields(t, e.Fields(), &opened);
     t.Post();
     DM->ApplyTable(t);
     LoadTaskList(true, id);
