@@ -1,21 +1,16 @@
 #include "plan/TaskPlan.h"
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/ListKeys.h"
 #include "data/DataModule.h"
+#include "plan/ListPage.h"
 #include "plan/NewTask.h"
 #include "plan/TaskList.h"
 #include "plan/TaskListModel.h"
-#include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 
 namespace {
@@ -30,74 +25,29 @@ void limitEditor(TMemTable& t) {
 
 }  // namespace
 
-TTaskPlan::TTaskPlan(QWidget* page, QMenu* popmPlan) : QObject(page), popmPlan_(popmPlan) {
+TTaskPlan::TTaskPlan(QWidget* page, QMenu* popmPlan) : QObject(page) {
     ListView = new QTableView(page);
     TaskList = new TaskListModel(ListView);
-    ListView->setModel(TaskList);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->setShowGrid(true);
-    ListView->setWordWrap(false);
-    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    ListView->verticalHeader()->hide();
-    ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView->verticalHeader()->setDefaultSectionSize(20);
-    ListView->horizontalHeader()->setHighlightSections(false);
-    ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ListPage::Options options;
+    options.grid = true;
+    options.menu = popmPlan;
+    // A press on the empty area keeps the selection as it is; Enter means
+    // nothing in the plan's list.
+    options.pressBelowRowsKeepsSelection = true;
+    options.enterTaken = true;
+    list_ = new ListPage(ListView, TaskList, options,
+                         {[this] { NewTask(); }, [this] { EditTask(); }, [this] { DeleteTasks(); },
+                          [this] { SelectAll(); },
+                          [this](QKeyEvent* e, bool& handled) { ListViewKeyDown(e, handled); },
+                          [this] { ListViewDblClick(); }});
     ListView->setIconSize(QSize(16, 16));
-    for (int c = 0; c < TaskListModel::ColumnCount; ++c)
-        ListView->setColumnWidth(c, TaskListModel::ColumnWidth(c, ListView->font(), ListView));
-    // The selection stays as visible when the list has no focus.
-    QPalette pal = ListView->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight,
-                 pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                 pal.color(QPalette::Active, QPalette::HighlightedText));
-    ListView->setPalette(pal);
-    ListView->installEventFilter(this);
-    ListView->viewport()->installEventFilter(this);
-    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        Guarded([&] { popmPlan_->popup(ListView->viewport()->mapToGlobal(p)); });
-    });
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ListView);
 }
 
-bool TTaskPlan::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListView && event->type() == QEvent::KeyPress) {
-        bool handled = false;
-        Guarded([&] { ListViewKeyDown(static_cast<QKeyEvent*>(event), handled); });
-        return handled;
-    }
-    if (watched == ListView->viewport()) {
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            Guarded([&] { ListViewDblClick(); });
-            return true;
-        }
-        // A press on the empty area keeps the selection as it is.
-        if (event->type() == QEvent::MouseButtonPress) {
-            const auto* me = static_cast<QMouseEvent*>(event);
-            if (!ListView->indexAt(me->position().toPoint()).isValid()) return true;
-        }
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void TTaskPlan::SelectRow(int row) {
-    const QModelIndex index = TaskList->index(row, 0);
-    ListView->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    ListView->scrollTo(index);
-}
-
 int TTaskPlan::SelectedTaskId() const {
-    const QModelIndexList rows = ListView->selectionModel()->selectedRows();
-    int first = -1;
-    for (const QModelIndex& i : rows)
-        if (first < 0 || i.row() < first) first = i.row();
-    return first < 0 ? 0 : TaskList->IdAt(first);
+    return list_->FirstChosenId().value_or(0);
 }
 
 void TTaskPlan::LoadTaskList(bool KeepSelection, int SelectId) {
@@ -109,7 +59,7 @@ void TTaskPlan::LoadTaskList(bool KeepSelection, int SelectId) {
     TaskList->Reset(std::move(rows));
     QItemSelectionModel* sel = ListView->selectionModel();
     sel->clearSelection();
-    if (KeepSelection && TaskList->rowCount() > 0) SelectRow(position);
+    if (KeepSelection && TaskList->rowCount() > 0) list_->SelectRow(position);
 }
 
 void TTaskPlan::NewTask() {
@@ -178,29 +128,8 @@ void TTaskPlan::EditTask() {
 }
 
 void TTaskPlan::DeleteTasks() {
-    const QModelIndexList selected = ListView->selectionModel()->selectedRows();
-    if (selected.isEmpty()) return;
-    // The chosen rows are taken before the question: a reminder that comes
-    // while it is asked rebuilds the list and its selection.
-    std::vector<int> rows;
-    for (const QModelIndex& i : selected)
-        rows.push_back(i.row());
-    std::sort(rows.begin(), rows.end());
-    const int firstPosition = rows.front();
-    std::vector<int> ids;
-    for (int r : rows)
-        ids.push_back(TaskList->IdAt(r));
-
-    if (MessageBox(QStringLiteral("Удалить выделенные задания?"), QStringLiteral("Удаление"),
-                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
-    TMemTable& t = DM->cdsTask;
-    for (int id : ids)
-        if (t.Locate(id)) t.Delete();
-    DM->ApplyTable(t);
-    LoadTaskList(false, 0);
-    const int count = TaskList->rowCount();
-    if (count > 0) SelectRow(std::min(firstPosition, count - 1));
+    list_->DeleteChosen(*DM, DM->cdsTask, QStringLiteral("Удалить выделенные задания?"),
+                        [this] { LoadTaskList(false, 0); });
 }
 
 void TTaskPlan::SelectAll() {
@@ -208,32 +137,9 @@ void TTaskPlan::SelectAll() {
 }
 
 void TTaskPlan::ListViewDblClick() {
-    if (ListView->selectionModel()->hasSelection())
-        EditTask();
-    else
-        NewTask();
+    list_->DoubleClick();
 }
 
 void TTaskPlan::ListViewKeyDown(QKeyEvent* event, bool& handled) {
-    handled = true;
-    switch (ListKeyCommand(event->key(), event->modifiers())) {
-        case ListKey::Add:
-            NewTask();
-            break;
-        case ListKey::Delete:
-            DeleteTasks();
-            break;
-        case ListKey::Edit:
-            EditTask();
-            break;
-        case ListKey::SelectAll:
-            SelectAll();
-            break;
-        case ListKey::Ignored:
-            break;
-        case ListKey::None:
-            // Enter means nothing in the plan's list either.
-            handled = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-            break;
-    }
+    list_->KeyDown(event, handled);
 }
