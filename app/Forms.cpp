@@ -45,7 +45,7 @@ TDM::StartSteps startSteps() {
                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
         });
     };
-    s.importCheck = [] { ImportCheck(); };
+    s.importCheck = [] { ImportCheck(*DM); };
     return s;
 }
 

@@ -90,7 +90,7 @@ void BM_ImportOldData(benchmark::State& state) {
         if (!run) break;
         state.ResumeTiming();
         try {
-            ImportOldData();
+            ImportOldData(run->dm);
         } catch (const EQuillet& e) {
             state.SkipWithError(e.what());  // the server went away
             break;

@@ -247,6 +247,11 @@ void TfrmNewTask::SetDetailsText(const QString& text) {
     detailsText_ = detailsShown_;
 }
 
+TaskFields TfrmNewTask::Fields() const {
+    return {chbNeedAlert->isChecked(), PickedMoment(), edCaption->text(),
+            edCategory->text(),        DetailsText(),  chbExecuted->isChecked()};
+}
+
 void TfrmNewTask::SetTextLimits(int caption, int category, int details) {
     if (caption > 0) edCaption->setMaxLength(caption);
     if (category > 0) edCategory->setMaxLength(category);
