@@ -3,12 +3,11 @@
 #include <firebird/Interface.h>
 
 #include <QStringDecoder>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
-#include <thread>
+
+#include "data/CallWatchdog.h"
 
 using namespace Firebird;
 
@@ -146,110 +145,18 @@ double scaleFactor(int scale) {
 
 }  // namespace
 
-// ----------------------------------------------------------- call watch
-
-// Cuts off a call to the server that takes too long: a thread waits for
-// the deadline of the call in progress and, when it passes, closes the
-// attachment under it, so that the call returns with a network error.
-class CallWatch {
-  public:
-    ~CallWatch() {
-        {
-            std::lock_guard lock(m_);
-            stop_ = true;
-        }
-        cv_.notify_all();
-        if (thread_.joinable()) thread_.join();
-        SetTarget(nullptr);
-    }
-
-    void SetTimeout(int ms) {
-        std::lock_guard lock(m_);
-        timeoutMs_ = ms;
-        if (ms > 0 && !thread_.joinable()) thread_ = std::thread([this] { run(); });
-    }
-
-    // The attachment that a late call is cut off from.
-    void SetTarget(IAttachment* att) {
-        if (att) att->addRef();
-        std::lock_guard lock(m_);
-        if (target_) target_->release();
-        target_ = att;
-    }
-
-    void Begin() {
-        std::lock_guard lock(m_);
-        if (depth_++ > 0 || timeoutMs_ <= 0) return;
-        armed_ = true;
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-        cv_.notify_all();
-    }
-    // A call that makes progress (another batch of rows) gets more time.
-    void Kick() {
-        std::lock_guard lock(m_);
-        if (armed_)
-            deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    }
-    void End() {
-        std::lock_guard lock(m_);
-        if (--depth_ == 0) armed_ = false;
-    }
-
-  private:
-    void run() {
-        std::unique_lock lock(m_);
-        while (!stop_) {
-            if (!armed_) {
-                cv_.wait(lock);
-                continue;
-            }
-            if (cv_.wait_until(lock, deadline_) != std::cv_status::timeout) continue;
-            if (!armed_ || std::chrono::steady_clock::now() < deadline_) continue;
-            armed_ = false;
-            if (!target_) continue;
-            try {
-                Status st;
-                target_->cancelOperation(&st, fb_cancel_abort);
-            } catch (const FbException&) {
-            }
-        }
-    }
-
-    std::mutex m_;
-    std::condition_variable cv_;
-    std::thread thread_;
-    int timeoutMs_ = 0;
-    int depth_ = 0;
-    bool armed_ = false;
-    bool stop_ = false;
-    std::chrono::steady_clock::time_point deadline_;
-    IAttachment* target_ = nullptr;
-};
-
-// Watches one call to the server for as long as it lives.
-class Watching {
-  public:
-    explicit Watching(CallWatch* watch) : watch_(watch) { watch_->Begin(); }
-    ~Watching() { watch_->End(); }
-    Watching(const Watching&) = delete;
-    Watching& operator=(const Watching&) = delete;
-
-  private:
-    CallWatch* watch_;
-};
-
 // ------------------------------------------------------------ connection
 
 struct FbConnection::Impl {
     IProvider* provider = nullptr;
     IAttachment* att = nullptr;
-    CallWatch watch;
+    CallWatchdog watch;
 };
 
 struct FbConnection::Transaction::Impl {
     IAttachment* att = nullptr;
     ITransaction* tra = nullptr;
-    CallWatch* watch = nullptr;
+    CallWatchdog* watch = nullptr;
 };
 
 // What the rows of a message look like, read once from its metadata: each
@@ -281,7 +188,7 @@ std::vector<MessageColumn> describe(Status& st, IMessageMetadata* meta) {
 struct FbConnection::Statement::Impl {
     IAttachment* att = nullptr;
     ITransaction* tra = nullptr;
-    CallWatch* watch = nullptr;
+    CallWatchdog* watch = nullptr;
     IStatement* stmt = nullptr;
     IMessageMetadata* inMeta = nullptr;
     IMessageMetadata* outMeta = nullptr;
@@ -336,7 +243,7 @@ void FbConnection::Attach(const Params& p) {
 void FbConnection::Detach() noexcept {
     if (!impl_->att) return;
     {
-        Watching watching(&impl_->watch);
+        WatchedCall watching(&impl_->watch);
         try {
             Status st;
             impl_->att->detach(&st);
@@ -366,7 +273,7 @@ bool FbConnection::IsAttached() const {
 
 bool FbConnection::Ping() noexcept {
     if (!impl_->att) return false;
-    Watching watching(&impl_->watch);
+    WatchedCall watching(&impl_->watch);
     try {
         Status st;
         impl_->att->ping(&st);
@@ -386,7 +293,7 @@ FbConnection::Transaction::~Transaction() {
 
 void FbConnection::Transaction::Commit() {
     if (!impl_->tra) throw FbError(QStringLiteral("Транзакция уже завершена"), 0);
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         impl_->tra->commit(&st);
@@ -398,7 +305,7 @@ void FbConnection::Transaction::Commit() {
 
 void FbConnection::Transaction::Rollback() noexcept {
     if (!impl_->tra) return;
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         impl_->tra->rollback(&st);
@@ -416,7 +323,7 @@ std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(bool readOnly) {
 
 std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(const TransactionOptions& options) {
     if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
-    Watching watching(&impl_->watch);
+    WatchedCall watching(&impl_->watch);
     try {
         Status st;
         IXpbBuilder* tpb =
@@ -454,7 +361,7 @@ FbConnection::Statement::~Statement() {
     if (impl_->inMeta) impl_->inMeta->release();
     if (impl_->outMeta) impl_->outMeta->release();
     if (impl_->stmt) {
-        Watching watching(impl_->watch);
+        WatchedCall watching(impl_->watch);
         try {
             Status st;
             impl_->stmt->free(&st);
@@ -467,7 +374,7 @@ FbConnection::Statement::~Statement() {
 std::unique_ptr<FbConnection::Statement> FbConnection::Prepare(Transaction& tr,
                                                                const QString& sql) {
     if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
-    Watching watching(&impl_->watch);
+    WatchedCall watching(&impl_->watch);
     try {
         Status st;
         auto impl = std::make_unique<Statement::Impl>();
@@ -733,7 +640,7 @@ std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsi
 template <typename OnRow>
 void FbConnection::Statement::Impl::fetchAll(Status& st, const std::vector<Value>& params,
                                              OnRow&& onRow) {
-    Watching watching(watch);
+    WatchedCall watching(watch);
     std::vector<unsigned char> input = bindInput(st, params);
     Holder<IResultSet> rs;
     rs.p = stmt->openCursor(&st, tra, inMeta, input.data(), outMeta, 0);
@@ -779,7 +686,7 @@ ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& par
 
 void FbConnection::Statement::Execute(const std::vector<Value>& params,
                                       std::vector<Value>* output) {
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         Impl& d = *impl_;
@@ -795,7 +702,7 @@ void FbConnection::Statement::Execute(const std::vector<Value>& params,
 }
 
 quint64 FbConnection::Statement::AffectedRecords() {
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         return impl_->stmt->getAffectedRecords(&st);
