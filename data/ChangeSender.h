@@ -21,10 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/Error.h"
 #include "data/FbClient.h"
 #include "data/MemTable.h"
 #include "data/SendTrouble.h"
-#include "core/Error.h"
 
 // A number the program gave a new row itself, until the database numbers it.
 bool IsProvisionalKey(const Value& key);

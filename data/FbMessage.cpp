@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "data/FbClient.h"
 #include "core/DateTime.h"
 #include "core/Win1251.h"
+#include "data/FbClient.h"
 
 using namespace Firebird;
 
