@@ -1,8 +1,7 @@
 // The watchdog of calls to the database server: no single call may take
 // longer than a bound. A thread of its own waits for the deadline of the
-// call in progress and, when it passes, cuts the call off by cancelling
-// the operation on its attachment, so that the call returns with an error
-// as if the connection were lost.
+// call in progress and, when it passes, closes the attachment under it, so
+// that the call returns with a network error.
 #pragma once
 
 #include <chrono>
