@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "data/DataModule.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/Win1251Validator.h"
@@ -94,6 +95,7 @@ TfrmBirthAdd::TfrmBirthAdd(QWidget* parent) : QDialog(parent) {
     setTabOrder(edComment, chbNotified);
     setTabOrder(chbNotified, btnOk);
     setTabOrder(btnOk, btnCancel);
+    FitToDesktop(this);
 }
 
 void TfrmBirthAdd::setVisible(bool visible) {

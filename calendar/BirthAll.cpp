@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
@@ -79,6 +80,10 @@ TfrmBirthAll::TfrmBirthAll(QWidget* parent) : QDialog(parent) {
     ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int c = 0; c < EventListModel::ColumnCount; ++c)
         ListView->setColumnWidth(c, columnWidth(ListView, c));
+    // Wide enough at first for every column, when the desktop's font widens them.
+    resize(std::max(width(), ListView->horizontalHeader()->length() + 2 * ListView->frameWidth() +
+                                 ListView->verticalScrollBar()->sizeHint().width()),
+           height());
     // The selection stays as visible when the list has no focus.
     QPalette pal = ListView->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight,

@@ -12,6 +12,7 @@
 #include <QTimeEdit>
 #include <algorithm>
 
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Win1251Validator.h"
 #include "platform/WindowPlace.h"
@@ -92,6 +93,7 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
             [this] { Guarded([&] { chbNeedAlertClick(); }); });
     connect(mmDetails, &QPlainTextEdit::textChanged, this,
             [this] { Guarded([&] { detailsChanged(); }); });
+    FitToDesktop(this);
 }
 
 void TfrmNewTask::detailsChanged() {

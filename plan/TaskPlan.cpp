@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/ListKeys.h"
 #include "data/DataModule.h"
@@ -94,8 +95,11 @@ TTaskPlan::TTaskPlan(QWidget* page, QMenu* popmPlan) : QObject(page), popmPlan_(
     ListView->horizontalHeader()->setHighlightSections(false);
     ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     ListView->setIconSize(QSize(16, 16));
+    // Each column at least as wide as its caption in the desktop's font.
     for (int c = 0; c < TaskListModel::ColumnCount; ++c)
-        ListView->setColumnWidth(c, TaskListModel::ColumnWidth(c, ListView->font(), ListView));
+        ListView->setColumnWidth(c,
+                                 std::max(TaskListModel::ColumnWidth(c, ListView->font(), ListView),
+                                          ListView->horizontalHeader()->sectionSizeHint(c)));
     // The selection stays as visible when the list has no focus.
     QPalette pal = ListView->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight,
