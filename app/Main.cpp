@@ -102,6 +102,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     TrayIcon = new ::TrayIcon(icon, QStringLiteral("Quillet"), popmTray, this);
     connect(TrayIcon, &::TrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason r) { Guarded([&] { TrayIconNotify(r); }); });
+    connect(TrayIcon, &::TrayIcon::presentChanged, this, [this](bool present) {
+        if (ForceTray < 0) Guarded([&] { TrayPresenceChanged(present); });
+    });
     TrayIcon->Show();
     LoadWindowPlacement();
     TimerSystemTimer();
@@ -226,13 +229,16 @@ void TfrmMain::CreatePages() {
 
 bool TfrmMain::HidesToTray() const {
     if (ForceTray >= 0) return ForceTray == 1;
-    return ::TrayIcon::Available();
+    return TrayIcon && TrayIcon->Present();
 }
 
 void TfrmMain::ShowAtStart(bool hidden) {
     if (hidden) {
         // Without a notification area the program must stay reachable.
-        if (!HidesToTray()) showMinimized();
+        if (!HidesToTray()) {
+            showMinimized();
+            standsInForTray_ = true;
+        }
         return;
     }
     if (windowState() & Qt::WindowMaximized)
@@ -289,9 +295,24 @@ void TfrmMain::FormClose() {
         showMinimized();
 }
 
+void TfrmMain::TrayPresenceChanged(bool present) {
+    if (present) {
+        // Started hidden with no tray, and left alone since: to the tray.
+        if (standsInForTray_ && isMinimized()) hide();
+    } else if (!isVisible()) {
+        // Nothing else would lead back to the program.
+        showMinimized();
+        standsInForTray_ = true;
+        return;
+    }
+    standsInForTray_ = false;
+}
+
 void TfrmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
+    // Brought up by the user: no longer a stand-in for the tray.
+    if (!(windowState() & Qt::WindowMinimized) && isVisible()) standsInForTray_ = false;
     // Minimising hides the window to the tray, as closing does.
     if ((windowState() & Qt::WindowMinimized) && HidesToTray() && isVisible())
         QTimer::singleShot(0, this, GUARDED(this, ClosePlanWindow));
