@@ -235,10 +235,7 @@ bool TfrmMain::HidesToTray() const {
 void TfrmMain::ShowAtStart(bool hidden) {
     if (hidden) {
         // Without a notification area the program must stay reachable.
-        if (!HidesToTray()) {
-            showMinimized();
-            standsInForTray_ = true;
-        }
+        if (!HidesToTray()) showMinimized();
         return;
     }
     if (windowState() & Qt::WindowMaximized)
@@ -297,25 +294,27 @@ void TfrmMain::FormClose() {
 
 void TfrmMain::TrayPresenceChanged(bool present) {
     if (present) {
-        // Started hidden with no tray, and left alone since: to the tray.
+        // Minimised for want of a tray, and left so since: to the tray.
         if (standsInForTray_ && isMinimized()) hide();
     } else if (!isVisible()) {
         // Nothing else would lead back to the program.
         showMinimized();
-        standsInForTray_ = true;
-        return;
     }
-    standsInForTray_ = false;
 }
 
 void TfrmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
-    // Brought up by the user: no longer a stand-in for the tray.
-    if (!(windowState() & Qt::WindowMinimized) && isVisible()) standsInForTray_ = false;
-    // Minimising hides the window to the tray, as closing does.
-    if ((windowState() & Qt::WindowMinimized) && HidesToTray() && isVisible())
-        QTimer::singleShot(0, this, GUARDED(this, ClosePlanWindow));
+    if (windowState() & Qt::WindowMinimized) {
+        // Minimising hides the window to the tray, as closing does; with no
+        // tray the minimised window stands in for it.
+        if (!HidesToTray())
+            standsInForTray_ = true;
+        else if (isVisible())
+            QTimer::singleShot(0, this, GUARDED(this, ClosePlanWindow));
+    } else if (isVisible()) {
+        standsInForTray_ = false;  // brought up by the user
+    }
 }
 
 void TfrmMain::OnRunMessage(quint32 message, quint32 wParam, quint32) {

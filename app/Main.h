@@ -121,7 +121,7 @@ class TfrmMain : public QMainWindow {
     void RunTick();  // one tick of the reminder timer, errors reported
 
     bool firstShowDone_ = false;
-    bool standsInForTray_ = false;  // minimised only because there was no tray
+    bool standsInForTray_ = false;  // minimised where there was no tray
     bool restoringState_ = false;
     bool tickPosted_ = false;     // a tick's check waits in the event queue
     bool tickReporting_ = false;  // a tick's error is on the screen

@@ -25,6 +25,7 @@ QDBusMessage hostQuestion() {
         WatcherService, QStringLiteral("/StatusNotifierWatcher"),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     m << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    m.setAutoStartService(false);  // a watcher is looked for, not started
     return m;
 }
 

@@ -208,6 +208,15 @@ TEST_F(MainWindowTest, TrayComingAndGoingMovesTheWindowThatStandsInForIt) {
     m.TrayPresenceChanged(true);
     Pump(50);
     EXPECT_TRUE(m.isVisible() && !m.isMinimized()) << "a window in use stays up";
+
+    TfrmMain::ForceTray = 0;
+    m.close();
+    Pump(50);
+    ASSERT_TRUE(m.isMinimized()) << "closed with no tray";
+    TfrmMain::ForceTray = 1;
+    m.TrayPresenceChanged(true);
+    Pump(50);
+    EXPECT_FALSE(m.isVisible()) << "where it would have gone";
 }
 
 TEST_F(MainWindowTest, TrayLeftPressOpensRightPressShowsTheMenuOthersDoNothing) {
