@@ -14,6 +14,7 @@
 #include "core/EditorRule.h"
 #include "core/Formats.h"
 #include "data/DataModule.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/Win1251Validator.h"
@@ -97,6 +98,7 @@ TfrmBirthAdd::TfrmBirthAdd(QWidget* parent) : QDialog(parent) {
     setTabOrder(edComment, chbNotified);
     setTabOrder(chbNotified, btnOk);
     setTabOrder(btnOk, btnCancel);
+    FitToDesktop(this);
 }
 
 void TfrmBirthAdd::setVisible(bool visible) {

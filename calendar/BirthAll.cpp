@@ -1,6 +1,10 @@
 #include "calendar/BirthAll.h"
 
 #include <QAction>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -53,6 +57,12 @@ TfrmBirthAll::TfrmBirthAll(QWidget* parent) : QDialog(parent) {
                           [this] { BirthDelete(); }, [this] { BirthSelectAll(); },
                           [this](QKeyEvent* e, bool& handled) { ListViewKeyDown(e, handled); },
                           [this] { ListViewDblClick(); }});
+    for (int c = 0; c < EventListModel::ColumnCount; ++c)
+        ListView->setColumnWidth(c, columnWidth(ListView, c));
+    // Wide enough at first for every column, when the desktop's font widens them.
+    resize(std::max(width(), ListView->horizontalHeader()->length() + 2 * ListView->frameWidth() +
+                                 ListView->verticalScrollBar()->sizeHint().width()),
+           height());
 
     acBirthAdd = command(this, "acBirthAdd", ":/event_add_16.png", "Новое событие (Ins)");
     acBirthEdit = command(this, "acBirthEdit", ":/event_edit_16.png", "Редактировать событие (F2)");

@@ -26,8 +26,10 @@ ListPage::ListPage(QTableView* view, IdListModel* model, const Options& options,
     view->verticalHeader()->setDefaultSectionSize(20);
     view->horizontalHeader()->setHighlightSections(false);
     view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Each column at least as wide as its caption in the desktop's font.
     for (int c = 0; c < model->columnCount(); ++c)
-        view->setColumnWidth(c, model->ColumnWidth(c, *view));
+        view->setColumnWidth(c, std::max(model->ColumnWidth(c, *view),
+                                         view->horizontalHeader()->sectionSizeHint(c)));
     // The selection stays as visible when the list has no focus.
     QPalette pal = view->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight,

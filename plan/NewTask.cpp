@@ -14,6 +14,7 @@
 
 #include "core/Formats.h"
 #include "core/Win1251.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Win1251Validator.h"
 #include "platform/WindowPlace.h"
@@ -94,6 +95,7 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
             [this] { Guarded([&] { chbNeedAlertClick(); }); });
     connect(mmDetails, &QPlainTextEdit::textChanged, this,
             [this] { Guarded([&] { detailsChanged(); }); });
+    FitToDesktop(this);
 }
 
 void TfrmNewTask::detailsChanged() {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/Clock.h"
 #include "core/DateTime.h"

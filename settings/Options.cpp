@@ -20,6 +20,7 @@
 #include "core/ExePath.h"
 #include "core/Formats.h"
 #include "platform/Autostart.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/WindowPlace.h"
@@ -48,7 +49,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     cbCheckPeriod->addItems(
         {QStringLiteral("0.1 секунды"), QStringLiteral("1 секунда"), QStringLiteral("10 секунд")});
     Label1->setBuddy(cbCheckPeriod);
-    chbStartup = new QCheckBox(QStringLiteral("Запускать при загрузке Windows"), tshCommon);
+    chbStartup = new QCheckBox(QStringLiteral("Запускать при входе в систему"), tshCommon);
     chbStartup->setObjectName(QStringLiteral("chbStartup"));
 
     auto* commonLayout = new QVBoxLayout(tshCommon);
@@ -128,6 +129,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
 
     connect(btnOk, &QPushButton::clicked, this, GUARDED(this, btnOkClick));
     connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([&] { reject(); }); });
+    FitToDesktop(this);
 }
 
 void TfrmOptions::FormShow() {
