@@ -8,12 +8,14 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "calendar/BirthAdd.h"
 #include "calendar/CalendarRouts.h"
 #include "calendar/EventListModel.h"
 #include "core/DateTime.h"
 #include "data/DataModule.h"
+#include "data/Records.h"
 #include "plan/ListPage.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
@@ -29,6 +31,21 @@ QAction* command(QObject* parent, const char* name, const char* picture, const c
     a->setObjectName(QLatin1String(name));
     a->setToolTip(QString::fromUtf8(tip));
     return a;
+}
+
+// The usual width of a column, or more where the desktop's font (wider than
+// the one the widths were made for) would cut a kind's name or a title.
+int columnWidth(QTableView* view, int column) {
+    int width = EventListModel::ColumnWidths[column];
+    width = std::max(width, view->horizontalHeader()->sectionSizeHint(column));
+    if (column == EventListModel::ColKind) {
+        const QFontMetrics m(view->font());
+        const int margin =
+            view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        for (const char* name : EventKindNames)
+            width = std::max(width, m.horizontalAdvance(QString::fromUtf8(name)) + 2 * margin + 4);
+    }
+    return width;
 }
 
 QToolButton* pictureButton(QWidget* strip, QAction* action, int x) {
