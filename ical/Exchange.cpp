@@ -1,0 +1,68 @@
+#include "ical/Exchange.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include "core/Error.h"
+#include "data/DataModule.h"
+#include "ical/IcalReader.h"
+#include "ical/IcalWriter.h"
+#include "ical/OwnTables.h"
+#include "ical/TableItems.h"
+#include "vcard/VCardReader.h"
+
+QByteArray ExportTables(TDM& dm, const QString& identity, int notifyDays, TDateTime notifyTime,
+                        qint64 stampSecs) {
+    ExportSettings settings;
+    settings.identity = identity;
+    settings.notifyDays = notifyDays;
+    settings.notifyTime = notifyTime;
+    settings.stampSecs = stampSecs;
+    return WriteICalendar(TaskItemsOf(dm.cdsTask), EventItemsOf(dm.cdsBirth), settings);
+}
+
+void SaveFileAtomically(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+                         file.write(bytes) == bytes.size() && file.commit();
+    if (!written)
+        throw EQuillet(QStringLiteral("Не удалось записать файл «%1»:\n%2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+FileItems ReadRecordsFile(const QByteArray& bytes) {
+    if (LooksLikeVCard(bytes)) return ContactEvents(ReadVCards(bytes));
+    return ReadICalendar(bytes);
+}
+
+KnownRecords KnownRecordsOf(TDM& dm, TOwnTables& own) {
+    KnownRecords known;
+    known.identity = own.Identity();
+    known.importedKeys = own.ImportedKeys();
+    for (TMemTable* t : {&dm.cdsTask, &dm.cdsBirth}) {
+        QSet<int>& ids = t == &dm.cdsTask ? known.taskIds : known.eventIds;
+        const int k = t->FieldIndex(QStringLiteral("ID"));
+        for (int r = 0; k >= 0 && r < t->RecordCount(); ++r)
+            ids.insert(int(t->Cell(r, k).toInt()));
+    }
+    return known;
+}
+
+void ApplyImport(TDM& dm, TOwnTables& own, const ImportPlan& plan) {
+    TaskRowWriter taskRows(dm.cdsTask);
+    EventRowWriter eventRows(dm.cdsBirth);
+    const std::vector<int> taskIds = dm.NewTaskIds(int(plan.tasks.size()));
+    const std::vector<int> eventIds = dm.NewBirthIds(int(plan.events.size()));
+    std::vector<ImportedRecord> records;
+    records.reserve(taskIds.size() + eventIds.size());
+    for (size_t i = 0; i < taskIds.size(); ++i)
+        records.push_back({plan.taskKeys[i], true, taskIds[i]});
+    for (size_t i = 0; i < eventIds.size(); ++i)
+        records.push_back({plan.eventKeys[i], false, eventIds[i]});
+    own.RememberImported(records);
+    taskRows.Append(plan.tasks, taskIds);
+    eventRows.Append(plan.events, eventIds);
+    dm.ApplyTable(dm.cdsTask);
+    dm.ApplyTable(dm.cdsBirth);
+}
