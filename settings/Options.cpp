@@ -32,6 +32,7 @@ const QString kCommon = QStringLiteral("Common");
 const QString kCalendar = QStringLiteral("Calendar");
 const QString kCheckPeriodIndex = QStringLiteral("CheckPeriodIndex");
 const QString kStartup = QStringLiteral("Startup");
+const QString kDesktopNotify = QStringLiteral("DesktopNotify");
 const QString kDebug = QStringLiteral("Debug");
 const QString kNotifyDays = QStringLiteral("NotifyDays");
 const QString kNotifyTime = QStringLiteral("NotifyTime");
@@ -64,6 +65,9 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     Label1->setBuddy(cbCheckPeriod);
     chbStartup = new QCheckBox(QStringLiteral("Запускать при загрузке Windows"), tshCommon);
     chbStartup->setObjectName(QStringLiteral("chbStartup"));
+    chbDesktopNotify =
+        new QCheckBox(QStringLiteral("Показывать уведомления рабочего стола"), tshCommon);
+    chbDesktopNotify->setObjectName(QStringLiteral("chbDesktopNotify"));
 
     auto* commonLayout = new QVBoxLayout(tshCommon);
     commonLayout->setContentsMargins(10, 10, 10, 10);
@@ -72,6 +76,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     commonLayout->addWidget(cbCheckPeriod, 0, Qt::AlignLeft);
     commonLayout->addSpacing(14);
     commonLayout->addWidget(chbStartup);
+    commonLayout->addWidget(chbDesktopNotify);
     commonLayout->addStretch(1);
     PageControl->addTab(tshCommon, QStringLiteral("Общее"));
 
@@ -150,6 +155,7 @@ void TfrmOptions::FormShow() {
         ProfileFile::ReadInteger(ini, kCommon, kCheckPeriodIndex, kDefaultPeriodIndex);
     cbCheckPeriod->setCurrentIndex(index >= 0 && index < cbCheckPeriod->count() ? index : -1);
     chbStartup->setChecked(ProfileFile::ReadBool(ini, kCommon, kStartup, true));
+    chbDesktopNotify->setChecked(ProfileFile::ReadBool(ini, kCommon, kDesktopNotify, true));
     udNotifyDays->setValue(ProfileFile::ReadInteger(ini, kCalendar, kNotifyDays, 1));
     const TDateTime time = ProfileFile::ReadTime(ini, kCalendar, kNotifyTime, kDefaultNotifyTime);
     dtpNotifyTime->setTime(ToQTime(TimeOf(time)));
@@ -166,6 +172,7 @@ void TfrmOptions::ApplyOptions() {
         CheckPeriodMs = PeriodMsOfIndex(kDefaultPeriodIndex);
     }
     StartupEnabled = chbStartup->isChecked();
+    DesktopNotify = chbDesktopNotify->isChecked();
     NotifyDays = udNotifyDays->value();
     NotifyTime = TimeOf(FromQTime(dtpNotifyTime->time()));
 }
@@ -177,6 +184,7 @@ void TfrmOptions::btnOkClick() {
         const QString ini = SettingsFilePath();
         ProfileFile::WriteInteger(ini, kCommon, kCheckPeriodIndex, cbCheckPeriod->currentIndex());
         ProfileFile::WriteBool(ini, kCommon, kStartup, chbStartup->isChecked());
+        ProfileFile::WriteBool(ini, kCommon, kDesktopNotify, chbDesktopNotify->isChecked());
         ProfileFile::WriteInteger(ini, kCalendar, kNotifyDays, udNotifyDays->value());
         ProfileFile::WriteTime(ini, kCalendar, kNotifyTime,
                                TimeOf(FromQTime(dtpNotifyTime->time())));

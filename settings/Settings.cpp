@@ -11,6 +11,7 @@ constexpr TDateTime kDefaultNotifyTime = 10.0 / 24.0;
 
 int CheckPeriodMs = 0;
 bool StartupEnabled = false;
+bool DesktopNotify = true;
 int NotifyDays = 1;
 TDateTime NotifyTime = kDefaultNotifyTime;
 bool DebugMode = false;
@@ -103,6 +104,7 @@ void SetTimerPeriod(QTimer* timer, int ms) {
 void ResetSettingsForTests() {
     CheckPeriodMs = 0;
     StartupEnabled = false;
+    DesktopNotify = true;
     NotifyDays = 1;
     NotifyTime = kDefaultNotifyTime;
     DebugMode = false;

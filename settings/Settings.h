@@ -3,7 +3,8 @@
 //
 // The file (quillet.ini for the program "quillet") holds:
 //   [MainWindow] Left, Top, Width, Height, Maximized
-//   [Common]     CheckPeriodIndex (1), Startup (1), Debug (0, set by hand only)
+//   [Common]     CheckPeriodIndex (1), Startup (1), DesktopNotify (1),
+//                Debug (0, set by hand only)
 //   [Calendar]   NotifyDays (1), NotifyTime (10:00:00), CurYear (this year)
 //   [Export]     ExportMade (0)
 // Every read and write opens and closes the file.
@@ -23,6 +24,7 @@ QString SettingsFilePath();
 // ---- In-memory settings
 extern int CheckPeriodMs;  // period of the reminder timer; 0 until first loaded
 extern bool StartupEnabled;
+extern bool DesktopNotify;  // a desktop notification beside each reminder window
 extern int NotifyDays;
 extern TDateTime NotifyTime;  // time of day only
 extern bool DebugMode;
