@@ -49,20 +49,18 @@ KnownRecords KnownRecordsOf(TDM& dm, TOwnTables& own) {
     return known;
 }
 
-void ApplyImport(TDM& dm, TOwnTables& own, const ImportPlan& plan) {
+void AddImport(TDM& dm, TOwnTables& own, const ImportPlan& plan) {
     TaskRowWriter taskRows(dm.cdsTask);
     EventRowWriter eventRows(dm.cdsBirth);
     const std::vector<int> taskIds = dm.NewTaskIds(int(plan.tasks.size()));
     const std::vector<int> eventIds = dm.NewBirthIds(int(plan.events.size()));
-    std::vector<ImportedRecord> records;
-    records.reserve(taskIds.size() + eventIds.size());
-    for (size_t i = 0; i < taskIds.size(); ++i)
-        records.push_back({plan.taskKeys[i], true, taskIds[i]});
-    for (size_t i = 0; i < eventIds.size(); ++i)
-        records.push_back({plan.eventKeys[i], false, eventIds[i]});
-    own.RememberImported(records);
+    own.RememberImported(plan.keys);
     taskRows.Append(plan.tasks, taskIds);
     eventRows.Append(plan.events, eventIds);
+}
+
+void ApplyImport(TDM& dm, TOwnTables& own, const ImportPlan& plan) {
+    AddImport(dm, own, plan);
     dm.ApplyTable(dm.cdsTask);
     dm.ApplyTable(dm.cdsBirth);
 }

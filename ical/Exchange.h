@@ -28,8 +28,10 @@ FileItems ReadRecordsFile(const QByteArray& bytes);
 // rows of the tables.
 KnownRecords KnownRecordsOf(TDM& dm, TOwnTables& own);
 
-// The import after the user's yes: numbers for the new rows; their keys
-// remembered (in one transaction; when that fails nothing has changed);
-// then the rows added to the tables and sent (ApplyTable), which keeps
-// whatever the database does not take to send it again.
+// The import after the user's yes: numbers for the new rows, their keys
+// remembered (in one transaction: when that fails, nothing has changed),
+// the rows added to the tables (AddImport); then the tables sent
+// (ApplyTable), which keeps whatever the database does not take to send it
+// again.
+void AddImport(TDM& dm, TOwnTables& own, const ImportPlan& plan);
 void ApplyImport(TDM& dm, TOwnTables& own, const ImportPlan& plan);

@@ -18,31 +18,40 @@ struct ContentLine {
     int number = 0;  // its first physical line, from 1
 };
 
-// The content lines: physical lines (ended by CR LF, LF or CR) with the
-// folded ones (beginning with a blank or a tab) joined to their line.
-std::vector<ContentLine> contentLines(const QByteArray& bytes) {
-    std::vector<ContentLine> lines;
+// Hands each content line to `take`: physical lines (ended by CR LF, LF
+// or CR) with the folded ones (beginning with a blank or a tab) joined to
+// their line.
+template <typename Take>
+void forEachContentLine(const QByteArray& bytes, Take take) {
+    ContentLine line;
     qsizetype from = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     int number = 1;
     const qsizetype n = bytes.size();
     for (qsizetype i = from; i <= n; ++i) {
         if (i < n && bytes[i] != '\n' && bytes[i] != '\r') continue;
-        const QByteArray line = bytes.mid(from, i - from);
-        if (!lines.empty() && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t'))
-            lines.back().text += line.mid(1);
-        else
-            lines.push_back({line, number});
+        if (i > from && (bytes[from] == ' ' || bytes[from] == '\t') && line.number > 0) {
+            line.text.append(bytes.constData() + from + 1, i - from - 1);
+        } else {
+            if (line.number > 0) take(std::move(line));
+            line = {bytes.mid(from, i - from), number};
+        }
         ++number;
         if (i + 1 < n && bytes[i] == '\r' && bytes[i + 1] == '\n') ++i;
         from = i + 1;
     }
-    return lines;
+    if (line.number > 0) take(std::move(line));
 }
 
 QString excerpt(const QByteArray& text) {
     QString s = QString::fromUtf8(text.left(240)).simplified();
     if (s.size() > 60) s = s.left(57) + QStringLiteral("...");
     return s;
+}
+
+bool isBlank(const QByteArray& line) {
+    for (char c : line)
+        if (c != ' ' && c != '\t') return false;
+    return true;
 }
 
 [[noreturn]] void fail(int line, const QString& what) {
@@ -61,12 +70,15 @@ QByteArray valueOf(const QByteArray& line) {
     return line.mid(line.indexOf(':') + 1).trimmed().toUpper();
 }
 
-// Properties whose values the program takes: a value libical cannot
-// parse there fails the file.
-bool isRead(const QByteArray& name) {
+// Properties whose values the program takes (of an alarm, TRIGGER alone):
+// the others of an item are not even parsed, and a value libical cannot
+// parse in these fails the file.
+bool isRead(const QByteArray& name, bool inAlarm) {
+    if (inAlarm) return name == "TRIGGER";
     static const char* const names[] = {
-        "DTSTART",    "DTEND",  "DUE",       "DURATION", "RRULE", "SUMMARY",      "DESCRIPTION",
-        "CATEGORIES", "STATUS", "COMPLETED", "TRIGGER",  "UID",   "RECURRENCE-ID"};
+        "DTSTART",          "DTEND",       "DUE",        "DURATION",      "RRULE",
+        "SUMMARY",          "DESCRIPTION", "CATEGORIES", "STATUS",        "COMPLETED",
+        "PERCENT-COMPLETE", "TRIGGER",     "UID",        "RECURRENCE-ID", "X-QUILLET-CATEGORY"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
@@ -118,31 +130,6 @@ void checkFrame(const ContentLine& line, const QByteArray& name, std::vector<Ope
                               .arg(QString::fromUtf8(what), QString::fromUtf8(open.back().name))
                               .arg(open.back().line));
     open.pop_back();
-}
-
-// The components of the file, each whole, parsed by libical line by line.
-std::vector<Component> parse(const QByteArray& bytes) {
-    const MalformedDataNotFatal notFatal;
-    std::unique_ptr<icalparser, ParserFree> parser(icalparser_new());
-    std::vector<Component> roots;
-    std::vector<Open> open;
-    for (const ContentLine& line : contentLines(bytes)) {
-        if (line.text.trimmed().isEmpty()) continue;
-        const QByteArray name = nameOf(line.text);
-        checkFrame(line, name, open);
-        QByteArray text = line.text;  // libical takes a writable line
-        icalcomponent* c = icalparser_add_line(parser.get(), text.data());
-        if (c) roots.emplace_back(c);
-        // An empty value is a value (libical refuses it and drops the line).
-        if (icalparser_get_state(parser.get()) == ICALPARSER_ERROR && isRead(name) &&
-            !line.text.trimmed().endsWith(':'))
-            fail(line.number,
-                 QStringLiteral("значение не читается: «%1».").arg(excerpt(line.text)));
-    }
-    if (!open.empty())
-        fail(open.back().line, QStringLiteral("BEGIN:%1 не закрыт (нет END:%1).")
-                                   .arg(QString::fromUtf8(open.back().name)));
-    return roots;
 }
 
 // ---- Values
@@ -303,36 +290,87 @@ void readTask(icalcomponent* c, bool todo, FileItems& out) {
     out.tasks.push_back(std::move(t));
 }
 
-void readCalendar(icalcomponent* cal, FileItems& out) {
-    for (icalcomponent* c = icalcomponent_get_first_component(cal, ICAL_ANY_COMPONENT); c;
-         c = icalcomponent_get_next_component(cal, ICAL_ANY_COMPONENT)) {
-        const icalcomponent_kind kind = icalcomponent_isa(c);
-        if (kind == ICAL_VTIMEZONE_COMPONENT) continue;
-        const bool repeatChanged =
-            icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY) != nullptr;
-        if (kind == ICAL_VEVENT_COMPONENT && !repeatChanged && isYearly(c))
-            readEvent(c, out);
-        else if ((kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VTODO_COMPONENT) && !repeatChanged)
-            readTask(c, kind == ICAL_VTODO_COMPONENT, out);
-        else
-            ++out.otherRecords;
-    }
+// One item of a calendar, whole.
+void readItem(icalcomponent* c, FileItems& out) {
+    const icalcomponent_kind kind = icalcomponent_isa(c);
+    const bool repeatChanged =
+        icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY) != nullptr;
+    if (kind == ICAL_VEVENT_COMPONENT && !repeatChanged && isYearly(c))
+        readEvent(c, out);
+    else if ((kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VTODO_COMPONENT) && !repeatChanged)
+        readTask(c, kind == ICAL_VTODO_COMPONENT, out);
+    else
+        ++out.otherRecords;
 }
+
+// Goes through the file line by line: libical parses each item of a
+// calendar by itself, the item is read and freed; the zones stay in a
+// calendar of their own, where the items' times find them. (A calendar of
+// thousands of items kept whole would cost libical a great deal of memory.)
+class ItemReader {
+  public:
+    FileItems Read(const QByteArray& bytes) {
+        const MalformedDataNotFatal notFatal;
+        forEachContentLine(bytes, [this](ContentLine&& line) {
+            if (!isBlank(line.text)) Take(std::move(line));
+        });
+        if (!open_.empty())
+            fail(open_.back().line, QStringLiteral("BEGIN:%1 не закрыт (нет END:%1).")
+                                        .arg(QString::fromUtf8(open_.back().name)));
+        if (!calendar_) throw EQuillet(QStringLiteral("В файле нет календаря (BEGIN:VCALENDAR)."));
+        return std::move(out_);
+    }
+
+  private:
+    void Take(ContentLine&& line) {
+        const QByteArray name = nameOf(line.text);
+        const bool wasInCalendar = open_.size() == 1 && open_[0].name == "VCALENDAR";
+        checkFrame(line, name, open_);
+        const bool inCalendar = open_.size() == 1 && open_[0].name == "VCALENDAR";
+        // The calendar's own lines: its frame and its properties.
+        if ((name == "BEGIN" && inCalendar) || (name == "END" && wasInCalendar && open_.empty()) ||
+            (name != "BEGIN" && name != "END" && inCalendar)) {
+            calendar_ = calendar_ || inCalendar;
+            return;
+        }
+        if (name == "BEGIN" && open_.size() <= 2) {
+            inCalendarItem_ = open_.size() == 2;
+            inZone_ = open_.back().name == "VTIMEZONE";
+        }
+        const bool inAlarm = !open_.empty() && open_.back().name == "VALARM";
+        const bool read = isRead(name, inAlarm);
+        if (!read && !inZone_ && name != "BEGIN" && name != "END") return;
+        icalcomponent* c = icalparser_add_line(parser_.get(), line.text.data());
+        // An empty value is a value (libical refuses it and drops the line).
+        if (icalparser_get_state(parser_.get()) == ICALPARSER_ERROR && read &&
+            !line.text.trimmed().endsWith(':'))
+            fail(line.number,
+                 QStringLiteral("значение не читается: «%1».").arg(excerpt(line.text)));
+        if (c) Finish(Component(c));
+    }
+
+    void Finish(Component c) {
+        if (!inCalendarItem_) {  // outside any calendar
+            ++out_.otherRecords;
+            return;
+        }
+        icalcomponent* item = c.release();
+        icalcomponent_add_component(zones_.get(), item);
+        if (icalcomponent_isa(item) == ICAL_VTIMEZONE_COMPONENT) return;
+        readItem(item, out_);
+        icalcomponent_remove_component(zones_.get(), item);
+        icalcomponent_free(item);
+    }
+
+    std::unique_ptr<icalparser, ParserFree> parser_{icalparser_new()};
+    Component zones_{icalcomponent_new_vcalendar()};
+    std::vector<Open> open_;
+    bool calendar_ = false, inCalendarItem_ = false, inZone_ = false;
+    FileItems out_;
+};
 
 }  // namespace
 
 FileItems ReadICalendar(const QByteArray& bytes) {
-    const std::vector<Component> roots = parse(bytes);
-    FileItems out;
-    bool calendar = false;
-    for (const Component& root : roots) {
-        if (icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT) {
-            ++out.otherRecords;
-            continue;
-        }
-        calendar = true;
-        readCalendar(root.get(), out);
-    }
-    if (!calendar) throw EQuillet(QStringLiteral("В файле нет календаря (BEGIN:VCALENDAR)."));
-    return out;
+    return ItemReader().Read(bytes);
 }

@@ -4,8 +4,6 @@
 
 #include <memory>
 
-#include "core/EventDates.h"
-
 namespace {
 
 struct ComponentFree {
@@ -67,8 +65,16 @@ void addCommon(icalcomponent* c, const QString& uid, const icaltimetype& stamp) 
     icalcomponent_add_property(c, icalproperty_new_dtstamp(stamp));
 }
 
+// The two repeat rules, parsed once per file.
+struct Rules {
+    icalrecurrencetype yearly = icalrecurrencetype_from_string("FREQ=YEARLY");
+    // 29 February: the last day of February, the 28th in other years.
+    icalrecurrencetype lastOfFebruary =
+        icalrecurrencetype_from_string("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1");
+};
+
 icalcomponent* eventComponent(const EventItem& e, const ExportSettings& s,
-                              const icaltimetype& stamp, qint64 noticeOffset) {
+                              const icaltimetype& stamp, qint64 noticeOffset, const Rules& rules) {
     icalcomponent* c = icalcomponent_new_vevent();
     addCommon(c, EventUid(e.id, s.identity), stamp);
     const icaltimetype start = dateValue(e.date);
@@ -77,9 +83,8 @@ icalcomponent* eventComponent(const EventItem& e, const ExportSettings& s,
     icalcomponent_add_property(c, icalproperty_new_dtstart(start));
     icalcomponent_add_property(c, icalproperty_new_dtend(end));
     const bool leapDay = start.month == 2 && start.day == 29;
-    const icalrecurrencetype rule = icalrecurrencetype_from_string(
-        leapDay ? "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1" : "FREQ=YEARLY");
-    icalcomponent_add_property(c, icalproperty_new_rrule(rule));
+    icalcomponent_add_property(
+        c, icalproperty_new_rrule(leapDay ? rules.lastOfFebruary : rules.yearly));
     addText(c, icalproperty_new_summary, e.caption);
     addText(c, icalproperty_new_description, e.comment);
     addText(c, icalproperty_new_categories, KindCategory(e.vid));
@@ -104,6 +109,14 @@ icalcomponent* taskComponent(const TaskItem& t, const ExportSettings& s,
     return c;
 }
 
+// The text libical writes for a component.
+QByteArray textOf(const Component& c) {
+    char* text = icalcomponent_as_ical_string_r(c.get());
+    QByteArray out(text);
+    icalmemory_free_buffer(text);
+    return out;
+}
+
 }  // namespace
 
 qint64 EventNoticeOffset(int notifyDays, TDateTime notifyTime) {
@@ -116,15 +129,21 @@ QByteArray WriteICalendar(const std::vector<TaskItem>& tasks, const std::vector<
     icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Quillet//Quillet//RU"));
     icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
+    // Each item is written and freed before the next is made: a calendar of
+    // thousands kept whole would cost libical a great deal of memory (every
+    // repeat rule is a large record). Between the calendar's lines of its
+    // own and its end go the items' texts.
+    QByteArray out = textOf(cal);
+    const QByteArray end = "END:VCALENDAR\r\n";
+    if (out.endsWith(end)) out.chop(end.size());
+    out.reserve(out.size() + qsizetype(tasks.size() + events.size()) * 450);
     const icaltimetype stamp = icaltime_from_timet_with_zone(time_t(settings.stampSecs), 0,
                                                              icaltimezone_get_utc_timezone());
     const qint64 notice = EventNoticeOffset(settings.notifyDays, settings.notifyTime);
+    const Rules rules;
     for (const EventItem& e : events)
-        icalcomponent_add_component(cal.get(), eventComponent(e, settings, stamp, notice));
+        out += textOf(Component(eventComponent(e, settings, stamp, notice, rules)));
     for (const TaskItem& t : tasks)
-        icalcomponent_add_component(cal.get(), taskComponent(t, settings, stamp));
-    char* text = icalcomponent_as_ical_string_r(cal.get());
-    QByteArray out(text);
-    icalmemory_free_buffer(text);
-    return out;
+        out += textOf(Component(taskComponent(t, settings, stamp)));
+    return out + end;
 }

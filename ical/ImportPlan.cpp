@@ -1,6 +1,7 @@
 #include "ical/ImportPlan.h"
 
 #include <QCryptographicHash>
+#include <QtEndian>
 
 #include "core/EventDates.h"
 #include "core/Formats.h"
@@ -10,18 +11,14 @@
 
 namespace {
 
-QString digest(const QString& text) {
-    return QStringLiteral("sha1:") +
-           QString::fromLatin1(
-               QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex());
+quint64 digest(const QString& text) {
+    const QByteArray sha = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1);
+    return qFromLittleEndian<quint64>(sha.constData());
 }
 
-QString keyOf(const QString& uid, const QString& content) {
-    if (uid.isEmpty()) return digest(content);
-    if (uid.size() > 200) return digest(QStringLiteral("uid:") + uid);
-    for (QChar c : uid)
-        if (c.unicode() < 0x20 || c.unicode() > 0x7E) return digest(QStringLiteral("uid:") + uid);
-    return uid;
+quint64 keyOf(const QString& uid, const QString& content) {
+    return digest(uid.isEmpty() ? QStringLiteral("content\n") + content
+                                : QStringLiteral("uid\n") + uid);
 }
 
 // Fits the texts to Windows-1251; true when one of them changed.
@@ -37,13 +34,13 @@ bool fit(std::initializer_list<QString*> texts) {
 
 }  // namespace
 
-QString ImportKey(const TaskItem& t) {
+quint64 ImportKey(const TaskItem& t) {
     return keyOf(t.uid, QStringLiteral("task\n%1\n%2\n%3\n%4")
                             .arg(t.caption, t.category, t.details)
                             .arg(t.when, 0, 'f', 8));
 }
 
-QString ImportKey(const EventItem& e) {
+quint64 ImportKey(const EventItem& e) {
     return keyOf(e.uid, QStringLiteral("event\n%1\n%2\n%3\n%4")
                             .arg(e.caption, e.comment)
                             .arg(e.date, 0, 'f', 0)
@@ -72,9 +69,9 @@ ImportPlan PlanImport(const FileItems& file, const KnownRecords& known, TDateTim
     ImportPlan plan;
     plan.withoutDate = file.withoutDate;
     plan.otherRecords = file.otherRecords;
-    QSet<QString> taken = known.importedKeys;
+    QSet<quint64> taken = known.importedKeys;
     // False for a record that is there already (and counts it).
-    auto isNew = [&](const QString& uid, const QString& key, bool task) {
+    auto isNew = [&](const QString& uid, quint64 key, bool task) {
         OwnUid own;
         const bool ours = ParseOwnUid(uid, known.identity, own) && own.task == task &&
                           (task ? known.taskIds : known.eventIds).contains(own.id);
@@ -87,20 +84,20 @@ ImportPlan PlanImport(const FileItems& file, const KnownRecords& known, TDateTim
     };
     const int year = YearOf(now);
     for (TaskItem t : file.tasks) {
-        const QString key = ImportKey(t);
+        const quint64 key = ImportKey(t);
         if (!isNew(t.uid, key, true)) continue;
         if (fit({&t.caption, &t.category, &t.details})) ++plan.textsChanged;
         t.notified = t.needAlert && t.when <= now;
         plan.tasks.push_back(std::move(t));
-        plan.taskKeys.push_back(key);
+        plan.keys.push_back(key);
     }
     for (EventItem e : file.events) {
-        const QString key = ImportKey(e);
+        const quint64 key = ImportKey(e);
         if (!isNew(e.uid, key, false)) continue;
         if (fit({&e.caption, &e.comment})) ++plan.textsChanged;
         e.notified = EventDayInYear(e.date, year) < DateOf(now);
         plan.events.push_back(std::move(e));
-        plan.eventKeys.push_back(key);
+        plan.keys.push_back(key);
     }
     return plan;
 }

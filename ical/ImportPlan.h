@@ -13,8 +13,8 @@
 struct ImportPlan {
     std::vector<TaskItem> tasks;
     std::vector<EventItem> events;
-    // The keys remembered for them, one per task and per event, in order.
-    std::vector<QString> taskKeys, eventKeys;
+    // The keys remembered for them: one per task, then one per event.
+    std::vector<quint64> keys;
     int alreadyThere = 0;  // imported before, rows of this database, twice in the file
     int withoutDate = 0;
     int otherRecords = 0;
@@ -23,16 +23,15 @@ struct ImportPlan {
 
 // What the database holds already.
 struct KnownRecords {
-    QSet<QString> importedKeys;   // keys of records imported before
+    QSet<quint64> importedKeys;   // keys of records imported before
     QString identity;             // the database's, in the UIDs of its exports
     QSet<int> taskIds, eventIds;  // rows in the tables now
 };
 
-// The key by which an imported record is known again: its UID as it is
-// (printable ASCII of at most 200 characters), otherwise a digest of the
-// UID, or of the record's content when it has no UID.
-QString ImportKey(const TaskItem& t);
-QString ImportKey(const EventItem& e);
+// The key by which an imported record is known again: a digest of its UID
+// (64 bits of its SHA-1), or of its content when it has no UID.
+quint64 ImportKey(const TaskItem& t);
+quint64 ImportKey(const EventItem& e);
 
 // The events of contacts: a birthday ("<День рождения>") and an
 // anniversary ("<Радостное событие>") each, named after the contact; a

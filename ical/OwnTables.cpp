@@ -1,7 +1,7 @@
 #include "ical/OwnTables.h"
 
-#include <QStringList>
 #include <QUuid>
+#include <QtEndian>
 
 #include "data/FbClient.h"
 
@@ -16,12 +16,8 @@ FbConnection::TransactionOptions writing() {
 
 const char* const createIdentity = "CREATE TABLE QUILLET_IDENTITY (IDENTITY VARCHAR(40) NOT NULL)";
 const char* const createImported =
-    "CREATE TABLE QUILLET_IMPORTED ("
-    "UID_KEY VARCHAR(250) NOT NULL, "
-    "ITEM_TABLE VARCHAR(5) NOT NULL, "
-    "ITEM_ID INTEGER NOT NULL, "
-    "IMPORTED_AT TIMESTAMP DEFAULT CURRENT_TIMESTAMP, "
-    "CONSTRAINT PK_QUILLET_IMPORTED PRIMARY KEY (UID_KEY))";
+    "CREATE TABLE QUILLET_IMPORTED (IMPORTED_AT TIMESTAMP DEFAULT CURRENT_TIMESTAMP, "
+    "KEYS BLOB SUB_TYPE BINARY)";
 
 }  // namespace
 
@@ -66,59 +62,28 @@ QString TOwnTables::Identity() {
     return identity_;
 }
 
-QSet<QString> TOwnTables::ImportedKeys() {
+QSet<quint64> TOwnTables::ImportedKeys() {
     EnsureTables();
     auto tr = c_.Begin(true);
-    const QueryResult r = c_.Query(*tr, QStringLiteral("SELECT UID_KEY FROM QUILLET_IMPORTED"));
+    const QueryResult r = c_.Query(*tr, QStringLiteral("SELECT KEYS FROM QUILLET_IMPORTED"));
     tr->Commit();
-    QSet<QString> keys;
-    keys.reserve(qsizetype(r.rows.size()));
-    for (const auto& row : r.rows)
-        keys.insert(row[0].toText());
+    QSet<quint64> keys;
+    for (const auto& row : r.rows) {
+        const QByteArray bytes = row[0].toBytes();
+        for (qsizetype at = 0; at + 8 <= bytes.size(); at += 8)
+            keys.insert(qFromLittleEndian<quint64>(bytes.constData() + at));
+    }
     return keys;
 }
 
-// A statement that stores `rows` keys at once.
-QString TOwnTables::BlockSql(int rows) {
-    QStringList declared, inserts;
-    for (int i = 0; i < rows; ++i) {
-        declared << QStringLiteral(
-                        "K%1 VARCHAR(250) CHARACTER SET WIN1251 = ?, "
-                        "T%1 VARCHAR(5) = ?, I%1 INTEGER = ?")
-                        .arg(i);
-        inserts << QStringLiteral(
-                       "UPDATE OR INSERT INTO QUILLET_IMPORTED (UID_KEY, ITEM_TABLE, "
-                       "ITEM_ID) VALUES (:K%1, :T%1, :I%1) MATCHING (UID_KEY);")
-                       .arg(i);
-    }
-    return QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN %2 END")
-        .arg(declared.join(QStringLiteral(", ")), inserts.join(u' '));
-}
-
-void TOwnTables::RememberImported(const std::vector<ImportedRecord>& records) {
-    if (records.empty()) return;
+void TOwnTables::RememberImported(const std::vector<quint64>& keys) {
+    if (keys.empty()) return;
     EnsureTables();
+    QByteArray all(qsizetype(keys.size()) * 8, Qt::Uninitialized);
+    for (size_t i = 0; i < keys.size(); ++i)
+        qToLittleEndian(keys[i], all.data() + i * 8);
     auto tr = c_.Begin(writing());
-    // Many rows in one statement, prepared once: an import brings thousands.
-    std::unique_ptr<FbConnection::Statement> full;
-    for (size_t from = 0; from < records.size(); from += BlockRows) {
-        const int rows = int(std::min(records.size() - from, size_t(BlockRows)));
-        std::vector<Value> params;
-        params.reserve(size_t(rows) * 3);
-        for (int i = 0; i < rows; ++i) {
-            const ImportedRecord& r = records[from + size_t(i)];
-            params.push_back(Value::FromText(r.key));
-            params.push_back(
-                Value::FromText(r.task ? QStringLiteral("TASK") : QStringLiteral("BIRTH")));
-            params.push_back(Value::FromInt(r.id));
-        }
-        if (rows < BlockRows) {
-            c_.Execute(*tr, BlockSql(rows), params);
-            continue;
-        }
-        if (!full) full = c_.Prepare(*tr, BlockSql(BlockRows));
-        full->Execute(params);
-    }
-    full.reset();
+    c_.Execute(*tr, QStringLiteral("INSERT INTO QUILLET_IMPORTED (KEYS) VALUES (?)"),
+               {Value::FromBytes(all)});
     tr->Commit();
 }

@@ -9,8 +9,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 
 #include <QTabWidget>
@@ -57,7 +57,8 @@ class IcalCommandsTest : public ProgramTest {
         return QStringLiteral(QUILLET_SOURCE_DIR "/tests/") + QLatin1String(name);
     }
     int count(const char* table) {
-        return SqlValue(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))).toInt();
+        return SqlValue(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table)))
+            .toInt();
     }
 };
 
@@ -137,16 +138,16 @@ TEST_F(IcalCommandsTest, ImportShowsWhatItAddsAndAddsItOnce) {
     again.Then(choose(sample("ical/samples/thunderbird.ics"))).Press(QMessageBox::Ok);
     frmMain->acIcalImport->trigger();
     ASSERT_EQ(again.Windows().size(), 2u);
-    EXPECT_EQ(again.Windows()[1].text,
-              "Добавлено: 0 заданий, 0 событий; пропущено: 4 — уже есть.");
+    EXPECT_EQ(again.Windows()[1].text, "Добавлено: 0 заданий, 0 событий; пропущено: 4 — уже есть.");
     EXPECT_EQ(count("TASK"), 3);
 }
 
 TEST_F(IcalCommandsTest, ACancelledPreviewOrABrokenFileChangesNothing) {
     {
         ModalAnswers user;
-        user.Then(choose(sample("vcard/samples/iphone-3.0.vcf")))
-            .Then([](QWidget* w) { ClickButton(w, "Отмена"); });
+        user.Then(choose(sample("vcard/samples/iphone-3.0.vcf"))).Then([](QWidget* w) {
+            ClickButton(w, "Отмена");
+        });
         frmMain->acIcalImport->trigger();
     }
     EXPECT_EQ(count("BIRTH"), 0);

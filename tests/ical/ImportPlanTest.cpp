@@ -49,7 +49,7 @@ TEST(ImportPlan, SkipsWhatIsThereAndSetsTheStates) {
     file.withoutDate = 2;
     file.otherRecords = 1;
     KnownRecords known;
-    known.importedKeys = {QStringLiteral("known-task")};
+    known.importedKeys = {ImportKey(task("Было", "known-task"))};
     known.identity = QStringLiteral("ours");
     known.taskIds = {7};
     known.eventIds = {7};
@@ -68,42 +68,21 @@ TEST(ImportPlan, SkipsWhatIsThereAndSetsTheStates) {
     // A known key, a repeat, our own task and event, a repeat without a UID.
     EXPECT_EQ(plan.alreadyThere, 5);
     EXPECT_EQ(plan.textsChanged, 1);
-    ASSERT_EQ(plan.taskKeys.size(), plan.tasks.size());
-    ASSERT_EQ(plan.eventKeys.size(), plan.events.size());
-    EXPECT_EQ(plan.taskKeys[0], "t1");
-    EXPECT_TRUE(plan.taskKeys[4].startsWith("sha1:")) << "no UID: a digest of the content";
+    ASSERT_EQ(plan.keys.size(), plan.tasks.size() + plan.events.size());
+    EXPECT_EQ(plan.keys[0], ImportKey(task("Другое имя", "t1"))) << "the UID decides";
+    EXPECT_EQ(plan.keys[4], ImportKey(task("Café 🎂", ""))) << "without one, the content as read";
+    EXPECT_NE(plan.keys[4], ImportKey(task("Café", "")));
     EXPECT_EQ(ImportSummary(plan, true),
               "Добавлено: 5 заданий, 4 события; пропущено: 5 — уже есть, 2 — без даты, 1 — не "
               "задания и не события.\nВ 1 записи знаки, которых нет в кодировке Windows-1251, "
               "заменены похожими или знаком «?».");
 
     // Imported once, the same file adds nothing.
-    for (const QString& k : plan.taskKeys)
-        known.importedKeys.insert(k);
-    for (const QString& k : plan.eventKeys)
+    for (quint64 k : plan.keys)
         known.importedKeys.insert(k);
     const ImportPlan again = PlanImport(file, known, now);
     EXPECT_TRUE(again.tasks.empty() && again.events.empty());
     EXPECT_EQ(again.alreadyThere, 14);
-}
-
-TEST(ImportPlan, KeysAreUidsWhereTheColumnHoldsThem) {
-    const struct {
-        QString uid;
-        bool asIs;
-    } cases[] = {{"3kq9v0abcd1234@google.com", true},
-                 {"urn:uuid:4fbe8971-0bc3-424c-9c26-36c3e1eff6b1#bday", true},
-                 {QString(200, u'x'), true},
-                 {QString(201, u'x'), false},
-                 {"ключ", false},
-                 {"tab\there", false}};
-    for (const auto& c : cases) {
-        TaskItem t;
-        t.uid = c.uid;
-        const QString key = ImportKey(t);
-        EXPECT_EQ(key == c.uid, c.asIs) << c.uid.toStdString();
-        EXPECT_LE(key.size(), 250);
-    }
 }
 
 TEST(ImportPlan, SummariesCountInRussian) {
