@@ -74,7 +74,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     TimerSystem = new QTimer(this);
     TimerSystem->setInterval(250);
     connect(TimerSystem, &QTimer::timeout, this, GUARDED(this, TimerSystemTimer));
-    TimerNotify = new QTimer(this);  // switched on by the data module
+    TimerNotify = new QTimer(this);        // switched on by the data module
     Notifier = new DesktopNotifier(this);  // beside each reminder window
     // Qt never delivers a timer's next timeout while the handler of the
     // previous one still runs, and a check that raises a reminder waits in

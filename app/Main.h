@@ -72,7 +72,7 @@ class TfrmMain : public QMainWindow {
     QAction* acIcalExport = nullptr;
     QAction* acIcalImport = nullptr;
 
-    TIcalCommands* Ical = nullptr;             // export and import of calendar files
+    TIcalCommands* Ical = nullptr;        // export and import of calendar files
     DesktopNotifier* Notifier = nullptr;  // notifications beside the reminders
 
     bool NotesLoaded = false;

@@ -25,9 +25,9 @@ DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, QObject* parent)
 int DesktopNotifier::Post(const QString& summary, const QString& body,
                           std::function<void()> onAction) {
     if (!bus_.isConnected()) return 0;
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
-                                                       QLatin1String(Service),
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
+                                       QLatin1String(Service), QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));  // normal
     call << QStringLiteral("Quillet") << uint(0) << QStringLiteral("appointment-soon") << summary
@@ -70,9 +70,9 @@ void DesktopNotifier::Withdraw(int number) {
 }
 
 void DesktopNotifier::Close(uint serverId) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
-                                                       QLatin1String(Service),
-                                                       QStringLiteral("CloseNotification"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
+                                       QLatin1String(Service), QStringLiteral("CloseNotification"));
     call << serverId;
     bus_.call(call, QDBus::NoBlock);
 }

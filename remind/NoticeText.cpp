@@ -17,8 +17,8 @@ DesktopNotice TaskNotice(const QString& caption, const QString& momentLine) {
 
 DesktopNotice EventNotice(const QString& caption, int vid, const QString& dateLine) {
     QString kind = EventKindName(vid);
-    kind = vid >= 1 && vid < EventKindCount ? kind.mid(1, kind.size() - 2)
-                                            : QStringLiteral("Событие");
+    kind =
+        vid >= 1 && vid < EventKindCount ? kind.mid(1, kind.size() - 2) : QStringLiteral("Событие");
     return {caption.trimmed().isEmpty() ? QStringLiteral("Напоминание (событие)") : caption,
             kind + u'\n' + dateLine};
 }

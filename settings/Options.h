@@ -1,7 +1,8 @@
 // The options dialog "Настройки": the reminder check period, the start at
-// logon and the desktop notifications on the first page, the advance notice of calendar events on the
-// second. It is created once at start-up and reused; every showing loads
-// the stored settings afresh, so edits of a cancelled showing are dropped.
+// logon and the desktop notifications on the first page, the advance
+// notice of calendar events on the second. It is created once at start-up
+// and reused; every showing loads the stored settings afresh, so edits of a
+// cancelled showing are dropped.
 #pragma once
 
 #include <QDialog>

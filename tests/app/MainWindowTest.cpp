@@ -76,11 +76,11 @@ TEST_F(MainWindowTest, WindowHasItsCaptionPagesMenusAndTrayMenu) {
     EXPECT_EQ(m.popmTray->defaultAction(), m.acRestorePlanWindow) << "shown bold";
     EXPECT_EQ(captions(m.popmPlan),
               QStringList({"Новое задание...", "Редактировать задание...", "Удалить задания"}));
-    EXPECT_EQ(captions(m.popmBirth),
-              QStringList({"Список событий за день", "Список всех событий", "-",
-                           "Добавить событие...", "-", "Экспорт в iCalendar...",
-                           "Импорт из iCalendar...", "-", "Легенда", "-",
-                           "Настройки календаря..."}));
+    EXPECT_EQ(
+        captions(m.popmBirth),
+        QStringList({"Список событий за день", "Список всех событий", "-", "Добавить событие...",
+                     "-", "Экспорт в iCalendar...", "Импорт из iCalendar...", "-", "Легенда", "-",
+                     "Настройки календаря..."}));
     EXPECT_FALSE(m.windowIcon().isNull());
     EXPECT_TRUE(m.TrayIcon && m.TrayIcon->IsVisible());
     EXPECT_EQ(m.TrayIcon->ToolTip(), "Quillet");

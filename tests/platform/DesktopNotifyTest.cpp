@@ -50,7 +50,8 @@ TEST_F(DesktopNotifyTest, AWithdrawalBeforeTheServerAnswersStillCloses) {
     TestNotificationServer server(bus.Connect(QStringLiteral("server")));
     DesktopNotifier notifier(bus.Connect(QStringLiteral("program")));
     bool taken = false;
-    notifier.Withdraw(notifier.Post(QStringLiteral("a"), QStringLiteral("b"), [&] { taken = true; }));
+    notifier.Withdraw(
+        notifier.Post(QStringLiteral("a"), QStringLiteral("b"), [&] { taken = true; }));
     ASSERT_TRUE(PumpUntil([&] { return server.closed.size() == 1; }));
     EXPECT_EQ(server.closed[0], server.posted.at(0).id);
     server.Choose(server.posted[0].id, QStringLiteral("default"));
@@ -61,7 +62,8 @@ TEST_F(DesktopNotifyTest, AWithdrawalBeforeTheServerAnswersStillCloses) {
 TEST_F(DesktopNotifyTest, WithoutAServerNothingHappens) {
     DesktopNotifier notifier(bus.Connect(QStringLiteral("program")));
     bool taken = false;
-    const int number = notifier.Post(QStringLiteral("a"), QStringLiteral("b"), [&] { taken = true; });
+    const int number =
+        notifier.Post(QStringLiteral("a"), QStringLiteral("b"), [&] { taken = true; });
     Pump(200);
     notifier.Withdraw(number);
     EXPECT_FALSE(taken);

@@ -19,13 +19,13 @@
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"
 #include "plan/TaskPlan.h"
+#include "platform/DesktopNotify.h"
 #include "platform/ProfileFile.h"
 #include "remind/BirthNotify.h"
 #include "remind/Scheduler.h"
 #include "settings/Settings.h"
 #include "tests/platform/AlsaTestHome.h"
 #include "tests/remind/ReminderTestSupport.h"
-#include "platform/DesktopNotify.h"
 #include "tests/support/ModalAnswers.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/ProgramTest.h"
@@ -496,9 +496,8 @@ TEST_F(SchedulerTest, EventsShowTheirRowsAndAreStoredBeforeTheirWindows) {
                    },
                    [](QWidget* w) { ClickButton(w, QStringLiteral("Ok")); }});
     EXPECT_EQ(title, "Напоминание (событие)");
-    EXPECT_EQ(first,
-              QStringList({"<День рождения>", "08.12.1975, исполняется 51 год", "Анна Петрова",
-                           "Купить цветы"}));
+    EXPECT_EQ(first, QStringList({"<День рождения>", "08.12.1975, исполняется 51 год",
+                                  "Анна Петрова", "Купить цветы"}));
     EXPECT_EQ(firstStored, "TF");
     EXPECT_EQ(second, QStringList({"<--->", "08.03.1975, 51 год со дня события", "Прошло весной",
                                    "Ещё не объявлено"}));
