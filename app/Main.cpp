@@ -31,8 +31,10 @@
 #include "core/Formats.h"
 #include "data/DataModule.h"
 #include "data/Notes.h"
+#include "ical/IcalCommands.h"
 #include "plan/TaskListModel.h"
 #include "plan/TaskPlan.h"
+#include "platform/DesktopNotify.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/RunMessage.h"
@@ -76,7 +78,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     TimerSystem = new QTimer(this);
     TimerSystem->setInterval(250);
     connect(TimerSystem, &QTimer::timeout, this, GUARDED(this, TimerSystemTimer));
-    TimerNotify = new QTimer(this);  // switched on by the data module
+    TimerNotify = new QTimer(this);        // switched on by the data module
+    Notifier = new DesktopNotifier(this);  // beside each reminder window
     // Qt never delivers a timer's next timeout while the handler of the
     // previous one still runs, and a check that raises a reminder waits in
     // the window's modal loop until it closes. So each tick only posts its
@@ -136,6 +139,8 @@ void TfrmMain::CreateActions() {
     acCalendarAdd = action(this, "acCalendarAdd", "Добавить событие...");
     acCalendarLegend = action(this, "acCalendarLegend", "Легенда");
     acCalendarOptions = action(this, "acCalendarOptions", "Настройки календаря...");
+    acIcalExport = action(this, "acIcalExport", "Экспорт в iCalendar...");
+    acIcalImport = action(this, "acIcalImport", "Импорт из iCalendar...");
 
     connect(acClosePlanWindow, &QAction::triggered, this, GUARDED(this, ClosePlanWindow));
     connect(acShutDown, &QAction::triggered, this, GUARDED(this, ShutDown));
@@ -150,6 +155,9 @@ void TfrmMain::CreateMenus() {
     mnuPlan->addAction(acTaskAdd);
     mnuPlan->addAction(acTaskEdit);
     mnuPlan->addAction(acTaskDelete);
+    mnuPlan->addSeparator();
+    mnuPlan->addAction(acIcalExport);
+    mnuPlan->addAction(acIcalImport);
     mnuPlan->addSeparator();
     mnuPlan->addAction(acClosePlanWindow);
     mnuPlan->addAction(acShutDown);
@@ -178,6 +186,9 @@ void TfrmMain::CreateMenus() {
     popmBirth->addAction(acCalendarOpenAll);
     popmBirth->addSeparator();
     popmBirth->addAction(acCalendarAdd);
+    popmBirth->addSeparator();
+    popmBirth->addAction(acIcalExport);
+    popmBirth->addAction(acIcalImport);
     popmBirth->addSeparator();
     popmBirth->addAction(acCalendarLegend);
     popmBirth->addSeparator();
@@ -226,6 +237,14 @@ void TfrmMain::CreatePages() {
     connect(acCalendarLegend, &QAction::triggered, Calendar,
             GUARDED(Calendar, acCalendarLegendExecute));
     PageControl->addTab(tshBirth, QStringLiteral("Календарь"));
+
+    Ical = new TIcalCommands(this);
+    Ical->AfterImport = [this] {
+        Plan->LoadTaskList(true, Plan->SelectedTaskId());
+        Calendar->Repaint();
+    };
+    connect(acIcalExport, &QAction::triggered, Ical, GUARDED(Ical, ExportCalendar));
+    connect(acIcalImport, &QAction::triggered, Ical, GUARDED(Ical, ImportCalendar));
 
     PageControl->setCurrentWidget(tshPlan);
     connect(PageControl, &QTabWidget::currentChanged, this, GUARDED(this, PageControlChange));
@@ -355,7 +374,7 @@ void TfrmMain::RunTick() {
 }
 
 void TfrmMain::TimerNotifyTimer() {
-    RunReminderCheck(Plan);
+    RunReminderCheck(Plan, Notifier);
 }
 
 void TfrmMain::ShutDown() {

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QSystemTrayIcon>
 
+class DesktopNotifier;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -16,6 +17,7 @@ class QTableView;
 class QTimer;
 class TaskListModel;
 class TCalendarPage;
+class TIcalCommands;
 class TNotesEditor;
 class TrayIcon;
 class TTaskPlan;
@@ -67,6 +69,11 @@ class TfrmMain : public QMainWindow {
     QAction* acCalendarAdd = nullptr;
     QAction* acCalendarLegend = nullptr;
     QAction* acCalendarOptions = nullptr;
+    QAction* acIcalExport = nullptr;
+    QAction* acIcalImport = nullptr;
+
+    TIcalCommands* Ical = nullptr;        // export and import of calendar files
+    DesktopNotifier* Notifier = nullptr;  // notifications beside the reminders
 
     bool NotesLoaded = false;
 

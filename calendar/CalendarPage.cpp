@@ -16,6 +16,7 @@
 #include "calendar/BirthAll.h"
 #include "calendar/BirthLegend.h"
 #include "calendar/CalendarRouts.h"
+#include "calendar/EventHints.h"
 #include "calendar/EventRows.h"
 #include "core/EventDates.h"
 #include "core/Formats.h"
@@ -190,7 +191,7 @@ void TCalendarPage::PBMouseMove(QMouseEvent* event) {
     hintDay_ = date;
     QString hint = FormatShortDate(date);
     if (DM && DM->IsConnected()) {
-        const QStringList names = EventNamesOn(DM->cdsBirth, date);
+        const QStringList names = EventHintsOn(DM->cdsBirth, date);
         for (const QString& name : names)
             hint += u'\n' + name;
     }

@@ -66,3 +66,55 @@ QString ThroughWin1251(const QString& text) {
         if (!IsWin1251Char(c)) return FromWin1251(ToWin1251(text));
     return text;
 }
+
+namespace {
+
+// The nearest letters of one character outside the code page, "?" when
+// there are none.
+QString nearestInWin1251(char32_t c) {
+    switch (c) {
+        case 0x2010:  // hyphens and the minus sign
+        case 0x2011:
+        case 0x2012:
+        case 0x2043:
+        case 0x2212:
+            return QStringLiteral("-");
+        case 0x2032:
+            return QStringLiteral("'");
+        case 0x2033:
+            return QStringLiteral("\"");
+        default:
+            break;
+    }
+    const QString one = QString::fromUcs4(&c, 1);
+    const QString parts = one.normalized(QString::NormalizationForm_KD);
+    QString kept;
+    for (QChar p : parts) {
+        if (p.category() == QChar::Mark_NonSpacing) continue;  // accents
+        if (!IsWin1251Char(p)) return QStringLiteral("?");
+        kept += p;
+    }
+    return kept.isEmpty() ? QStringLiteral("?") : kept;
+}
+
+}  // namespace
+
+QString FitWin1251(const QString& text, bool* changed) {
+    bool replaced = false;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (IsWin1251Char(c)) {
+            out += c;
+            continue;
+        }
+        replaced = true;
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, text[++i]);
+        out += nearestInWin1251(code);
+    }
+    if (changed) *changed = replaced;
+    return out;
+}

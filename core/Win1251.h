@@ -16,3 +16,9 @@ bool IsWin1251Char(QChar c);
 QString ThroughWin1251(const QString& text);
 // The byte of `c` in Windows-1251, -1 when it has none.
 int Win1251Byte(char16_t c);
+
+// The text as Windows-1251 can hold it, with each character outside the
+// code page replaced by its nearest letters inside it where it has them
+// ("é" by "e", "ﬁ" by "fi", "‐" by "-") and by "?" where it has none.
+// `changed` (may be null) tells whether anything was replaced.
+QString FitWin1251(const QString& text, bool* changed = nullptr);

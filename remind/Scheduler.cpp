@@ -9,11 +9,13 @@
 #include "core/Formats.h"
 #include "data/DataModule.h"
 #include "plan/TaskPlan.h"
+#include "platform/DesktopNotify.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/WindowPlace.h"
 #include "remind/BirthNotify.h"
 #include "remind/DueRules.h"
+#include "remind/NoticeText.h"
 #include "remind/Notify.h"
 #include "settings/Settings.h"
 
@@ -63,6 +65,31 @@ void writeMemo(QPlainTextEdit* memo, const QStringList& lines) {
     }
 }
 
+// The desktop notification of a reminder window while it is open: its
+// action brings the window forward; it goes when the window's turn ends
+// (unless the program has ended meanwhile and taken the notifier along).
+class WindowNotice {
+  public:
+    WindowNotice(DesktopNotifier* notifier, const DesktopNotice& text, QDialog* window)
+        : notifier_(DesktopNotify ? notifier : nullptr) {
+        if (!notifier_) return;
+        QPointer<QDialog> shown(window);
+        number_ = notifier_->Post(text.summary, text.body, [shown] {
+            if (!shown) return;
+            shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
+            shown->raise();
+            shown->activateWindow();
+        });
+    }
+    ~WindowNotice() {
+        if (notifier_ && number_) notifier_->Withdraw(number_);
+    }
+
+  private:
+    QPointer<DesktopNotifier> notifier_;
+    int number_ = 0;
+};
+
 // Places a reminder window at the centre of the screen, 20 pixels further
 // right and down for each open window of its kind.
 void placeByDepth(QDialog* w, int depth) {
@@ -77,13 +104,13 @@ void ResetSchedulerForTests() {
     BirthNotifyWindows.clear();
 }
 
-void RunReminderCheck(TTaskPlan* plan) {
+void RunReminderCheck(TTaskPlan* plan, DesktopNotifier* notifier) {
     if (!DM || !DM->IsConnected()) return;
-    CheckTasks(plan);
-    CheckEvents();
+    CheckTasks(plan, notifier);
+    CheckEvents(notifier);
 }
 
-void CheckTasks(TTaskPlan* plan) {
+void CheckTasks(TTaskPlan* plan, DesktopNotifier* notifier) {
     const int selected = plan ? plan->SelectedTaskId() : 0;
     TMemTable& t = DM->cdsTask;
     const int due = FindDueTask(t, Now());
@@ -109,6 +136,7 @@ void CheckTasks(TTaskPlan* plan) {
     StackEntry<TfrmNotify> entry(NotifyWindows, window.get());
     placeByDepth(window.get(), entry.Depth());
     writeMemo(window->Memo, lines);
+    const WindowNotice notice(notifier, TaskNotice(lines[1], lines[0]), window.get());
     playAlarm(*window);
     const int result = ShowModal(window.get());
     const bool postponed = window->Postponed;
@@ -132,7 +160,7 @@ void CheckTasks(TTaskPlan* plan) {
     if (plan) plan->LoadTaskList(true, selected);
 }
 
-void CheckEvents() {
+void CheckEvents(DesktopNotifier* notifier) {
     TMemTable& b = DM->cdsBirth;
     // The clock is read again after every notice window, which may stay
     // open past midnight or past the notice time.
@@ -144,16 +172,17 @@ void CheckEvents() {
         b.Post();
         // Taken before the send, as for a task.
         const TDateTime date = b.FieldByName(QStringLiteral("DATE")).AsDateTime();
-        const QStringList lines{
-            EventKindName(int(b.FieldByName(QStringLiteral("VID")).AsInteger())),
-            FormatShortDate(date), b.FieldByName(QStringLiteral("CAPTION")).AsString(),
-            b.FieldByName(QStringLiteral("COMMENT")).AsString()};
+        const int vid = int(b.FieldByName(QStringLiteral("VID")).AsInteger());
+        const QStringList lines{EventKindName(vid), EventDateLine(date, vid, YearOf(Now())),
+                                b.FieldByName(QStringLiteral("CAPTION")).AsString(),
+                                b.FieldByName(QStringLiteral("COMMENT")).AsString()};
         DM->ApplyTable(b);
 
         auto window = std::make_unique<TfrmBirthNotify>();
         StackEntry<TfrmBirthNotify> entry(BirthNotifyWindows, window.get());
         placeByDepth(window.get(), entry.Depth());
         writeMemo(window->Memo, lines);
+        const WindowNotice notice(notifier, EventNotice(lines[2], vid, lines[1]), window.get());
         playAlarm(*window);
         ShowModal(window.get());
     }

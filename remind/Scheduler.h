@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <vector>
 
+class DesktopNotifier;
 class TfrmNotify;
 class TfrmBirthNotify;
 class TTaskPlan;
@@ -19,12 +20,15 @@ class TTaskPlan;
 extern std::vector<QPointer<TfrmNotify>> NotifyWindows;
 extern std::vector<QPointer<TfrmBirthNotify>> BirthNotifyWindows;
 
-// `plan` (may be null) keeps its selection across a task reminder.
-void RunReminderCheck(TTaskPlan* plan);
+// `plan` (may be null) keeps its selection across a task reminder. With a
+// `notifier` (and the setting DesktopNotify on) each reminder window also
+// posts a desktop notification, whose action brings the window forward;
+// it is withdrawn when the window closes.
+void RunReminderCheck(TTaskPlan* plan, DesktopNotifier* notifier = nullptr);
 
 // The task pass and the event pass of a tick.
-void CheckTasks(TTaskPlan* plan);
-void CheckEvents();
+void CheckTasks(TTaskPlan* plan, DesktopNotifier* notifier = nullptr);
+void CheckEvents(DesktopNotifier* notifier = nullptr);
 
 // A sound that cannot be played is reported once in a run; tests start anew.
 void ResetSchedulerForTests();

@@ -51,6 +51,9 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     Label1->setBuddy(cbCheckPeriod);
     chbStartup = new QCheckBox(QStringLiteral("Запускать при входе в систему"), tshCommon);
     chbStartup->setObjectName(QStringLiteral("chbStartup"));
+    chbDesktopNotify =
+        new QCheckBox(QStringLiteral("Показывать уведомления рабочего стола"), tshCommon);
+    chbDesktopNotify->setObjectName(QStringLiteral("chbDesktopNotify"));
 
     auto* commonLayout = new QVBoxLayout(tshCommon);
     commonLayout->setContentsMargins(10, 10, 10, 10);
@@ -59,6 +62,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     commonLayout->addWidget(cbCheckPeriod, 0, Qt::AlignLeft);
     commonLayout->addSpacing(14);
     commonLayout->addWidget(chbStartup);
+    commonLayout->addWidget(chbDesktopNotify);
     commonLayout->addStretch(1);
     PageControl->addTab(tshCommon, QStringLiteral("Общее"));
 
@@ -137,6 +141,7 @@ void TfrmOptions::FormShow() {
     const int index = o.checkPeriodIndex;
     cbCheckPeriod->setCurrentIndex(index >= 0 && index < cbCheckPeriod->count() ? index : -1);
     chbStartup->setChecked(o.startup);
+    chbDesktopNotify->setChecked(o.desktopNotify);
     udNotifyDays->setValue(o.notifyDays);
     dtpNotifyTime->setTime(ToQTime(TimeOf(o.notifyTime)));
     DebugMode = o.debug;
@@ -152,6 +157,7 @@ void TfrmOptions::ApplyOptions() {
         CheckPeriodMs = PeriodMsOfIndex(StoredOptions().checkPeriodIndex);
     }
     StartupEnabled = chbStartup->isChecked();
+    DesktopNotify = chbDesktopNotify->isChecked();
     NotifyDays = udNotifyDays->value();
     NotifyTime = TimeOf(FromQTime(dtpNotifyTime->time()));
 }
@@ -163,6 +169,7 @@ void TfrmOptions::btnOkClick() {
         StoredOptions o;
         o.checkPeriodIndex = cbCheckPeriod->currentIndex();
         o.startup = chbStartup->isChecked();
+        o.desktopNotify = chbDesktopNotify->isChecked();
         o.notifyDays = udNotifyDays->value();
         o.notifyTime = TimeOf(FromQTime(dtpNotifyTime->time()));
         WriteStoredOptions(o);

@@ -1,7 +1,8 @@
-// The options dialog "Настройки": the reminder check period and the start
-// at logon on the first page, the advance notice of calendar events on the
-// second. It is created once at start-up and reused; every showing loads
-// the stored settings afresh, so edits of a cancelled showing are dropped.
+// The options dialog "Настройки": the reminder check period, the start at
+// logon and the desktop notifications on the first page, the advance
+// notice of calendar events on the second. It is created once at start-up
+// and reused; every showing loads the stored settings afresh, so edits of a
+// cancelled showing are dropped.
 #pragma once
 
 #include <QDialog>
@@ -28,6 +29,7 @@ class TfrmOptions : public QDialog {
     QLabel* Label1 = nullptr;
     QComboBox* cbCheckPeriod = nullptr;
     QCheckBox* chbStartup = nullptr;
+    QCheckBox* chbDesktopNotify = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label4 = nullptr;
     QSpinBox* udNotifyDays = nullptr;

@@ -16,6 +16,7 @@ const QString kCalendar = QStringLiteral("Calendar");
 const QString kExport = QStringLiteral("Export");
 const QString kCheckPeriodIndex = QStringLiteral("CheckPeriodIndex");
 const QString kStartup = QStringLiteral("Startup");
+const QString kDesktopNotify = QStringLiteral("DesktopNotify");
 const QString kDebug = QStringLiteral("Debug");
 const QString kNotifyDays = QStringLiteral("NotifyDays");
 const QString kNotifyTime = QStringLiteral("NotifyTime");
@@ -24,6 +25,7 @@ const QString kNotifyTime = QStringLiteral("NotifyTime");
 
 int CheckPeriodMs = 0;
 bool StartupEnabled = false;
+bool DesktopNotify = kDefaults.desktopNotify;
 int NotifyDays = kDefaults.notifyDays;
 TDateTime NotifyTime = kDefaults.notifyTime;
 bool DebugMode = false;
@@ -60,6 +62,7 @@ StoredOptions ReadStoredOptions() {
     o.checkPeriodIndex =
         ProfileFile::ReadInteger(ini, kCommon, kCheckPeriodIndex, d.checkPeriodIndex);
     o.startup = ProfileFile::ReadBool(ini, kCommon, kStartup, d.startup);
+    o.desktopNotify = ProfileFile::ReadBool(ini, kCommon, kDesktopNotify, d.desktopNotify);
     o.notifyDays = ProfileFile::ReadInteger(ini, kCalendar, kNotifyDays, d.notifyDays);
     o.notifyTime = ProfileFile::ReadTime(ini, kCalendar, kNotifyTime, d.notifyTime);
     o.debug = ProfileFile::ReadBool(ini, kCommon, kDebug, d.debug);
@@ -70,6 +73,7 @@ void WriteStoredOptions(const StoredOptions& o) {
     const QString ini = SettingsFilePath();
     ProfileFile::WriteInteger(ini, kCommon, kCheckPeriodIndex, o.checkPeriodIndex);
     ProfileFile::WriteBool(ini, kCommon, kStartup, o.startup);
+    ProfileFile::WriteBool(ini, kCommon, kDesktopNotify, o.desktopNotify);
     ProfileFile::WriteInteger(ini, kCalendar, kNotifyDays, o.notifyDays);
     ProfileFile::WriteTime(ini, kCalendar, kNotifyTime, o.notifyTime);
 }
@@ -129,6 +133,7 @@ void SetTimerPeriod(QTimer* timer, int ms) {
 void ResetSettingsForTests() {
     CheckPeriodMs = 0;
     StartupEnabled = false;
+    DesktopNotify = kDefaults.desktopNotify;
     NotifyDays = kDefaults.notifyDays;
     NotifyTime = kDefaults.notifyTime;
     DebugMode = false;

@@ -4,7 +4,8 @@
 //
 // The file (quillet.ini for the program "quillet") holds:
 //   [MainWindow] Left, Top, Width, Height, Maximized
-//   [Common]     CheckPeriodIndex (1), Startup (1), Debug (0, set by hand only)
+//   [Common]     CheckPeriodIndex (1), Startup (1), DesktopNotify (1),
+//                Debug (0, set by hand only)
 //   [Calendar]   NotifyDays (1), NotifyTime (10:00:00), CurYear (this year)
 //   [Export]     ExportMade (0)
 // Every read and write opens and closes the file.
@@ -24,6 +25,7 @@ QString SettingsFilePath();
 // ---- In-memory settings
 extern int CheckPeriodMs;  // period of the reminder timer; 0 until first loaded
 extern bool StartupEnabled;
+extern bool DesktopNotify;  // a desktop notification beside each reminder window
 extern int NotifyDays;
 extern TDateTime NotifyTime;  // time of day only
 extern bool DebugMode;
@@ -38,6 +40,7 @@ int PeriodMsOfIndex(int index);
 struct StoredOptions {
     int checkPeriodIndex = 1;            // [Common] CheckPeriodIndex: 1 second
     bool startup = true;                 // [Common] Startup
+    bool desktopNotify = true;           // [Common] DesktopNotify
     int notifyDays = 1;                  // [Calendar] NotifyDays
     TDateTime notifyTime = 10.0 / 24.0;  // [Calendar] NotifyTime: 10:00:00
     bool debug = false;                  // [Common] Debug, set by hand only

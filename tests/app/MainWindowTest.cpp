@@ -70,7 +70,8 @@ TEST_F(MainWindowTest, WindowHasItsCaptionPagesMenusAndTrayMenu) {
     EXPECT_EQ(top, QStringList({"План", "Настройки", "Справка"}));
     EXPECT_EQ(captions(m.mnuPlan),
               QStringList({"Новое задание...", "Редактировать задание...", "Удалить задания", "-",
-                           "Закрыть окно", "Выход из программы"}));
+                           "Экспорт в iCalendar...", "Импорт из iCalendar...", "-", "Закрыть окно",
+                           "Выход из программы"}));
     EXPECT_EQ(captions(m.mnuOptions), QStringList({"Настройки..."}));
     EXPECT_EQ(captions(m.mnuHelp), QStringList({"О программе..."}));
     EXPECT_EQ(captions(m.popmTray), QStringList({"Открыть Quillet...", "-", "Новое задание...", "-",
@@ -78,9 +79,11 @@ TEST_F(MainWindowTest, WindowHasItsCaptionPagesMenusAndTrayMenu) {
     EXPECT_EQ(m.popmTray->defaultAction(), m.acRestorePlanWindow) << "shown bold";
     EXPECT_EQ(captions(m.popmPlan),
               QStringList({"Новое задание...", "Редактировать задание...", "Удалить задания"}));
-    EXPECT_EQ(captions(m.popmBirth),
-              QStringList({"Список событий за день", "Список всех событий", "-",
-                           "Добавить событие...", "-", "Легенда", "-", "Настройки календаря..."}));
+    EXPECT_EQ(
+        captions(m.popmBirth),
+        QStringList({"Список событий за день", "Список всех событий", "-", "Добавить событие...",
+                     "-", "Экспорт в iCalendar...", "Импорт из iCalendar...", "-", "Легенда", "-",
+                     "Настройки календаря..."}));
     EXPECT_FALSE(m.windowIcon().isNull());
     EXPECT_TRUE(m.TrayIcon && m.TrayIcon->IsVisible());
     EXPECT_EQ(m.TrayIcon->ToolTip(), "Quillet");

@@ -85,10 +85,12 @@ TEST_F(CalendarPageTest, PressesAndKeysSelectWithSmallRepaintsOnly) {
     EXPECT_EQ(page().FullPaints(), fullPaints) << "only the frames were drawn";
     EXPECT_TRUE(page().Canvas() == fullPaint()) << "the same pixels as a full paint";
 
-    // The pointer's hint: the date and the day's events, kept over nothing.
+    // The pointer's hint: the date and the day's events with the years
+    // that pass, kept over nothing.
     for (QPoint at : {centre(D(2026, 1, 20)), QPoint(120, 20)}) {
         QTest::mouseMove(surface(), at);
-        EXPECT_EQ(surface()->toolTip(), "20.01.2026\nЛена\nПраздник");
+        EXPECT_EQ(surface()->toolTip(),
+                  "20.01.2026\nЛена — исполняется 41 год\nПраздник — 25 лет со дня события");
     }
     SelectedDate = D(2026, 12, 31);
     key(Qt::Key_Down);

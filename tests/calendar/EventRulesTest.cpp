@@ -3,6 +3,7 @@
 // rules, on in-memory tables.
 #include <gtest/gtest.h>
 
+#include "calendar/EventHints.h"
 #include "calendar/EventRows.h"
 #include "calendar/NewYear.h"
 #include "core/DateTime.h"
@@ -88,4 +89,18 @@ TEST_F(EventRules, NewYearAsksWhenTheYearsDifferAndResetsEveryEvent) {
     EXPECT_EQ(t.PendingChanges().size(), 5u) << "one batch, sent once";
     for (int r = 0; r < t.RecordCount(); ++r)
         EXPECT_EQ(t.Cell(r, t.FieldIndex(QStringLiteral("NOTIFIED"))).toText(), "F") << r;
+}
+
+TEST_F(EventRules, HintsTellTheYearsThatPassInTheDaysYear) {
+    const struct {
+        TDateTime day;
+        QStringList lines;
+    } cases[] = {
+        {D(2026, 3, 8), {"Лена — исполняется 51 год", "Праздник — 25 лет со дня события"}},
+        {D(2026, 2, 28), {"Саша — 26 лет со дня события", "Февраль — 36 лет со дня события"}},
+        {D(2001, 3, 8), {"Лена — исполняется 26 лет", "Праздник"}},  // not a year yet
+        {D(2026, 4, 9), {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EventHintsOn(t, c.day), c.lines) << c.day;
 }

@@ -21,6 +21,7 @@
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"
 #include "plan/TaskPlan.h"
+#include "platform/DesktopNotify.h"
 #include "platform/ProfileFile.h"
 #include "remind/BirthNotify.h"
 #include "remind/Scheduler.h"
@@ -28,6 +29,7 @@
 #include "tests/platform/AlsaTestHome.h"
 #include "tests/remind/ReminderTestSupport.h"
 #include "tests/support/ModalAnswers.h"
+#include "tests/support/PrivateBus.h"
 #include "tests/support/ProgramTest.h"
 
 // Readable texts in the failure messages.
@@ -496,10 +498,11 @@ TEST_F(SchedulerTest, EventsShowTheirRowsAndAreStoredBeforeTheirWindows) {
                    },
                    [](QWidget* w) { ClickButton(w, QStringLiteral("Ok")); }});
     EXPECT_EQ(title, "Напоминание (событие)");
-    EXPECT_EQ(first,
-              QStringList({"<День рождения>", "08.12.1975", "Анна Петрова", "Купить цветы"}));
+    EXPECT_EQ(first, QStringList({"<День рождения>", "08.12.1975, исполняется 51 год",
+                                  "Анна Петрова", "Купить цветы"}));
     EXPECT_EQ(firstStored, "TF");
-    EXPECT_EQ(second, QStringList({"<--->", "08.03.1975", "Прошло весной", "Ещё не объявлено"}));
+    EXPECT_EQ(second, QStringList({"<--->", "08.03.1975, 51 год со дня события", "Прошло весной",
+                                   "Ещё не объявлено"}));
     EXPECT_EQ(secondStored, "T");
     EXPECT_EQ(stacked, 1u);
     EXPECT_EQ(at, expected);
@@ -527,6 +530,55 @@ TEST_F(SchedulerTest, TaskComesBeforeTheEventOfTheSameTick) {
                    }});
     EXPECT_EQ(order, QStringList({"Задание / события: F", "Событие / задания: 0"}));
     EXPECT_EQ(Task(task, "NOTIFIED"), "T");
+}
+
+// ---- The desktop notification
+
+TEST_F(SchedulerTest, RemindersPostANotificationThatBringsTheirWindowForward) {
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address.isEmpty()) << "dbus-daemon did not start";
+    TestNotificationServer server(bus.Connect(QStringLiteral("server")));
+    AddStoredTask(QStringLiteral("Позвонить в банк"), EncodeDateTime(2026, 12, 8, 14, 30, 0, 0));
+    AddEvent(QStringLiteral("Анна Петрова"), "1975-12-08", 1);
+    Start();
+    DesktopNotifier notifier(bus.Connect(QStringLiteral("program")));
+
+    // Each window: its notice is there while it is open, minimised it
+    // comes back when the user takes the notice's action.
+    QStringList seen;
+    auto takeAction = [&](QWidget* w) {
+        const size_t count = seen.size() + 1;
+        ASSERT_TRUE(PumpUntil([&] { return server.posted.size() == count; }));
+        const TestNotificationServer::Notice& n = server.posted.back();
+        seen << n.summary + u'|' + n.body;
+        w->showMinimized();
+        Pump();
+        server.Choose(n.id, QStringLiteral("default"));
+        EXPECT_TRUE(PumpUntil([&] { return !(w->windowState() & Qt::WindowMinimized); }));
+        ClickButton(w, QStringLiteral("Ok"));
+    };
+    {
+        ModalAnswers user;
+        user.Live(takeAction).Live(takeAction);
+        RunReminderCheck(frmMain->Plan, &notifier);
+    }
+    EXPECT_EQ(seen, QStringList({"Позвонить в банк|08.12.2026 14:30:00",
+                                 "Анна Петрова|День рождения\n08.12.1975, исполняется 51 год"}));
+    EXPECT_TRUE(PumpUntil([&] { return server.closed.size() == 2; }))
+        << "withdrawn when the window has closed";
+
+    // Switched off in the options: the window alone.
+    AddStoredTask(QStringLiteral("Ещё одно"), EncodeDateTime(2026, 12, 8, 14, 35, 0, 0));
+    EndProgramRun();
+    Start();
+    DesktopNotify = false;
+    {
+        ModalAnswers user;
+        user.Then(PressOk);
+        RunReminderCheck(frmMain->Plan, &notifier);
+    }
+    Pump(100);
+    EXPECT_EQ(server.posted.size(), 2u);
 }
 
 // ---- The chime

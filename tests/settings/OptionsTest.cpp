@@ -122,6 +122,7 @@ TEST_F(OptionsDialog, FirstStartWithoutAFileLoadsTheDefaults) {
     EXPECT_EQ(NotifyDays, 1);
     EXPECT_DOUBLE_EQ(NotifyTime, timeOfDay(10, 0, 0));
     EXPECT_FALSE(DebugMode);
+    EXPECT_TRUE(DesktopNotify);
 
     const int result = show([](TfrmOptions* d) {
         EXPECT_EQ(d->windowTitle(), "Настройки");
@@ -137,6 +138,9 @@ TEST_F(OptionsDialog, FirstStartWithoutAFileLoadsTheDefaults) {
         EXPECT_FALSE(d->cbCheckPeriod->isEditable());
         EXPECT_EQ(d->cbCheckPeriod->width(), 153);
         EXPECT_EQ(d->chbStartup->text(), "Запускать при входе в систему");
+        EXPECT_EQ(d->chbDesktopNotify->text(), "Показывать уведомления рабочего стола");
+        EXPECT_TRUE(d->chbDesktopNotify->isChecked());
+        EXPECT_EQ(d->chbDesktopNotify->parentWidget(), d->tshCommon);
         EXPECT_EQ(d->btnOk->text(), "Ok");
         EXPECT_TRUE(d->btnOk->isDefault());
         EXPECT_EQ(d->btnCancel->text(), "Отмена");
@@ -172,6 +176,7 @@ TEST_F(OptionsDialog, StoredValuesAreShownAndApplied) {
     store("Common", "CheckPeriodIndex", "0x2");
     store("Common", "Startup", "0");
     store("Common", "Debug", "1");
+    store("Common", "DesktopNotify", "0");
     store("Calendar", "NotifyDays", "7");
     store("Calendar", "NotifyTime", "25:99");  // no time of day
     frmOptions->FormShow();
@@ -179,6 +184,8 @@ TEST_F(OptionsDialog, StoredValuesAreShownAndApplied) {
     EXPECT_EQ(CheckPeriodMs, 10000);
     EXPECT_FALSE(frmOptions->chbStartup->isChecked());
     EXPECT_FALSE(StartupEnabled);
+    EXPECT_FALSE(frmOptions->chbDesktopNotify->isChecked());
+    EXPECT_FALSE(DesktopNotify);
     EXPECT_EQ(NotifyDays, 7);
     EXPECT_EQ(frmOptions->dtpNotifyTime->text(), "10:00:00");
     EXPECT_DOUBLE_EQ(NotifyTime, timeOfDay(10, 0, 0));
@@ -236,6 +243,7 @@ TEST_F(OptionsDialog, OkStoresAppliesAndSetsTheStartAtLogon) {
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(stored("Common", "CheckPeriodIndex"), "0");
     EXPECT_EQ(stored("Common", "Startup"), "1");
+    EXPECT_EQ(stored("Common", "DesktopNotify"), "1");
     EXPECT_EQ(stored("Calendar", "NotifyDays"), "42");
     EXPECT_EQ(stored("Calendar", "NotifyTime"), "11:00:00");
     EXPECT_EQ(stored("Common", "Debug"), "<none>");
@@ -258,11 +266,14 @@ TEST_F(OptionsDialog, OkStoresAppliesAndSetsTheStartAtLogon) {
         clickTab(d, 0);
         clickCheckBox(d->chbStartup);
         EXPECT_FALSE(d->chbStartup->isChecked());
+        clickCheckBox(d->chbDesktopNotify);
         QTest::keyClick(d->chbStartup, Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(stored("Common", "Startup"), "0");
+    EXPECT_EQ(stored("Common", "DesktopNotify"), "0");
     EXPECT_FALSE(StartupEnabled);
+    EXPECT_FALSE(DesktopNotify);
     EXPECT_FALSE(Autostart::EntryExists());
 
     // No entry to remove is no error.

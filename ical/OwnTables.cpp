@@ -1,0 +1,120 @@
+#include "ical/OwnTables.h"
+
+#include <QRandomGenerator>
+#include <QUuid>
+#include <QtEndian>
+
+#include "data/FbClient.h"
+
+namespace {
+
+// A row another connection holds is waited for a few seconds, not for ever.
+FbConnection::TransactionOptions writing() {
+    FbConnection::TransactionOptions o;
+    o.lockWaitSec = 4;
+    return o;
+}
+
+const char* const createIdentity = "CREATE TABLE QUILLET_IDENTITY (IDENTITY VARCHAR(40) NOT NULL)";
+const char* const createImported =
+    "CREATE TABLE QUILLET_IMPORTED (IMPORTED_AT TIMESTAMP DEFAULT CURRENT_TIMESTAMP, "
+    "TOKEN BIGINT, CONFIRMED SMALLINT DEFAULT 0 NOT NULL, KEYS BLOB SUB_TYPE BINARY)";
+
+// One record of an import in KEYS: its key, the number of its row, whether
+// that row is a task (0) or an event (1).
+constexpr qsizetype kEntrySize = 16;
+
+}  // namespace
+
+void TOwnTables::EnsureTables() {
+    if (ready_) return;
+    QSet<QString> present;
+    {
+        auto tr = c_.Begin(true);
+        const QueryResult r = c_.Query(
+            *tr, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE "
+                                "RDB$RELATION_NAME IN ('QUILLET_IDENTITY', 'QUILLET_IMPORTED')"));
+        for (const auto& row : r.rows)
+            present.insert(row[0].toText().trimmed());
+        tr->Commit();
+    }
+    // Tables must be committed before rows go into them.
+    const std::pair<const char*, const char*> tables[] = {{"QUILLET_IDENTITY", createIdentity},
+                                                          {"QUILLET_IMPORTED", createImported}};
+    for (const auto& [name, ddl] : tables) {
+        if (present.contains(QLatin1String(name))) continue;
+        auto tr = c_.Begin(writing());
+        c_.Execute(*tr, QLatin1String(ddl));
+        tr->Commit();
+    }
+    ready_ = true;
+}
+
+QString TOwnTables::Identity() {
+    if (!identity_.isEmpty()) return identity_;
+    EnsureTables();
+    auto tr = c_.Begin(writing());
+    const QueryResult r =
+        c_.Query(*tr, QStringLiteral("SELECT FIRST 1 IDENTITY FROM QUILLET_IDENTITY"));
+    QString identity = r.rows.empty() ? QString() : r.rows[0][0].toText().trimmed();
+    if (identity.isEmpty()) {
+        identity = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        c_.Execute(*tr, QStringLiteral("INSERT INTO QUILLET_IDENTITY (IDENTITY) VALUES (?)"),
+                   {Value::FromText(identity)});
+    }
+    tr->Commit();
+    identity_ = identity;
+    return identity_;
+}
+
+QSet<quint64> TOwnTables::ImportedKeys(const QSet<int>& taskIds, const QSet<int>& eventIds) {
+    EnsureTables();
+    auto tr = c_.Begin(true);
+    const QueryResult r =
+        c_.Query(*tr, QStringLiteral("SELECT CONFIRMED, KEYS FROM QUILLET_IMPORTED"));
+    tr->Commit();
+    QSet<quint64> keys;
+    for (const auto& row : r.rows) {
+        const bool confirmed = row[0].toInt() != 0;
+        const QByteArray bytes = row[1].toBytes();
+        for (qsizetype at = 0; at + kEntrySize <= bytes.size(); at += kEntrySize) {
+            const char* entry = bytes.constData() + at;
+            const int id = qFromLittleEndian<qint32>(entry + 8);
+            const bool task = qFromLittleEndian<qint32>(entry + 12) == 0;
+            // An import cut short before its rows were stored or journalled
+            // left its keys unconfirmed: they count only where the row is.
+            if (confirmed || (task ? taskIds : eventIds).contains(id))
+                keys.insert(qFromLittleEndian<quint64>(entry));
+        }
+    }
+    return keys;
+}
+
+qint64 TOwnTables::RememberImported(const std::vector<quint64>& keys,
+                                    const std::vector<int>& taskIds,
+                                    const std::vector<int>& eventIds) {
+    if (keys.empty() || keys.size() != taskIds.size() + eventIds.size()) return 0;
+    EnsureTables();
+    QByteArray all(qsizetype(keys.size()) * kEntrySize, Qt::Uninitialized);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const bool task = i < taskIds.size();
+        char* entry = all.data() + i * kEntrySize;
+        qToLittleEndian(keys[i], entry);
+        qToLittleEndian<qint32>(task ? taskIds[i] : eventIds[i - taskIds.size()], entry + 8);
+        qToLittleEndian<qint32>(task ? 0 : 1, entry + 12);
+    }
+    const qint64 token = qint64(QRandomGenerator::system()->generate64() >> 1) | 1;
+    auto tr = c_.Begin(writing());
+    c_.Execute(*tr, QStringLiteral("INSERT INTO QUILLET_IMPORTED (TOKEN, KEYS) VALUES (?, ?)"),
+               {Value::FromInt(token), Value::FromBytes(all)});
+    tr->Commit();
+    return token;
+}
+
+void TOwnTables::ConfirmImported(qint64 token) {
+    if (token == 0) return;
+    auto tr = c_.Begin(writing());
+    c_.Execute(*tr, QStringLiteral("UPDATE QUILLET_IMPORTED SET CONFIRMED = 1 WHERE TOKEN = ?"),
+               {Value::FromInt(token)});
+    tr->Commit();
+}
