@@ -6,13 +6,13 @@
 #include <memory>
 
 #include "bench/BenchData.h"
+#include "core/DateTime.h"
+#include "core/Error.h"
 #include "data/DataModule.h"
 #include "ical/Exchange.h"
 #include "ical/OwnTables.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
-#include "core/DateTime.h"
-#include "core/Error.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // Windows-1251.
 #include <gtest/gtest.h>
 
+#include "core/DateTime.h"
 #include "core/EventDates.h"
 #include "core/Plural.h"
 #include "core/Win1251.h"
-#include "core/DateTime.h"
 
 TEST(TextRules, PluralFormsFollowTheLastDigits) {
     const struct {

@@ -2,10 +2,10 @@
 // that pass, and the desktop notification of each kind of reminder.
 #include <gtest/gtest.h>
 
+#include "core/DateTime.h"
 #include "core/EventDates.h"
 #include "core/Formats.h"
 #include "remind/NoticeText.h"
-#include "core/DateTime.h"
 
 TEST(NoticeText, TheDateLineTellsTheYearsThatPass) {
     SetFormatLocale(QLocale(QLocale::Russian, QLocale::Russia));
