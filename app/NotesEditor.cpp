@@ -41,6 +41,7 @@ TNotesEditor::TNotesEditor(QWidget* parent) : QTextEdit(parent) {
     TypingPause->setInterval(TypingPauseMs);
     connect(TypingPause, &QTimer::timeout, this, &TNotesEditor::typingPaused);
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        source_.Changed();
         if (HasUnstoredChanges()) TypingPause->start();
     });
     CreateActions();
@@ -253,6 +254,10 @@ void TNotesEditor::insertFromMimeData(const QMimeData* source) {
 void TNotesEditor::Reload(const std::function<void(QTextDocument*)>& fill) {
     const int position = textCursor().position();
     const int scroll = verticalScrollBar()->value();
+    // The editor lets go of its caret while the text is replaced: carried
+    // to the end of the new text, its old place would be shown at the move
+    // back, which lays out the whole document at once.
+    setTextCursor(QTextCursor());
     fill(document());
     QTextCursor c(document());
     c.setPosition(std::min(position, document()->characterCount() - 1));
@@ -262,6 +267,12 @@ void TNotesEditor::Reload(const std::function<void(QTextDocument*)>& fill) {
     setPlaceholderText(QString());
     holdsNotes_ = true;
     Stored();
+}
+
+void TNotesEditor::Show(const QByteArray& stored) {
+    if (holdsNotes_ && !source_.NeedsLoad(stored)) return;
+    Reload([&stored](QTextDocument* doc) { ReadNotesText(stored, doc); });
+    source_.Filled(stored);
 }
 
 void TNotesEditor::Stored() {

@@ -90,7 +90,7 @@ void RtfBuilder::NextCell() {
     pendingBreak_ = false;
 }
 
-void RtfBuilder::Prepare(bool inTable, const QTextCharFormat& mark) {
+bool RtfBuilder::Prepare(bool inTable, const QTextCharFormat& mark) {
     if (table_ && !inTable) CloseTable();
     if (inTable) {
         if (!table_)
@@ -98,10 +98,10 @@ void RtfBuilder::Prepare(bool inTable, const QTextCharFormat& mark) {
         else
             NextCell();
     }
-    if (pendingBreak_) {
-        cursor_.insertBlock(lastFormat_, mark);
-        pendingBreak_ = false;
-    }
+    if (!pendingBreak_) return false;
+    cursor_.insertBlock(lastFormat_, mark);
+    pendingBreak_ = false;
+    return true;
 }
 
 void RtfBuilder::Text(const QString& text, const QTextCharFormat& format, bool inTable) {
@@ -137,8 +137,10 @@ void RtfBuilder::ApplyBlock(const QTextBlockFormat& format, const RtfListRef& li
 
 void RtfBuilder::EndParagraph(const QTextBlockFormat& format, const RtfListRef& list, bool inTable,
                               const QTextCharFormat& mark) {
-    Prepare(inTable, mark);
-    if (!touched_ && cursor_.block().length() <= 1) cursor_.setBlockCharFormat(mark);
+    // An empty paragraph keeps the format of its mark; a block Prepare
+    // starts has it already (setting it again costs as much as the block).
+    const bool started = Prepare(inTable, mark);
+    if (!started && !touched_ && cursor_.block().length() <= 1) cursor_.setBlockCharFormat(mark);
     ApplyBlock(format, list);
     pendingBreak_ = true;
 }

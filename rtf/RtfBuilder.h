@@ -54,7 +54,9 @@ class RtfBuilder {
     bool InTable() const { return table_ != nullptr; }
 
   private:
-    void Prepare(bool inTable, const QTextCharFormat& mark);
+    // Opens, continues or closes the table and starts the block a paragraph
+    // end asked for, its mark of the format `mark`: true when it did.
+    bool Prepare(bool inTable, const QTextCharFormat& mark);
     void OpenTable();
     void CloseTable();
     void NextCell();
@@ -66,7 +68,7 @@ class RtfBuilder {
     RtfListTracker lists_;
     QTextBlockFormat lastFormat_;  // of the last paragraph, for the next block
     bool pendingBreak_ = false;
-    bool touched_ = false;  // content since the last paragraph end
+    bool touched_ = false;     // content since the last paragraph end
 
     QTextTable* table_ = nullptr;
     int row_ = 0, col_ = 0;

@@ -142,6 +142,8 @@ QTextListFormat::Style ListStyleOf(RtfNumbering kind, int level) {
 void RtfListTracker::Apply(QTextCursor& cursor, const RtfListRef& ref) {
     if (ref.kind == RtfNumbering::None) {
         // Rich-edit numbering starts again after a paragraph without it.
+        // (Walking even an empty hash visits its buckets: not per paragraph.)
+        if (lists_.isEmpty()) return;
         for (auto it = lists_.begin(); it != lists_.end();)
             it = (it.key() >> 16) == 0 ? lists_.erase(it) : std::next(it);
         return;

@@ -96,6 +96,7 @@ void RtfParser::CloseGroup() {
     switch (closed.dest) {
         case RtfDest::FontTable:
             fonts_.End();
+            ForgetFormats();
             break;
         case RtfDest::Pn:
             if (parent.dest != RtfDest::Pn) {
@@ -204,9 +205,11 @@ void RtfParser::Emit(QStringView text) {
             break;
         case RtfDest::FontTable:
             fonts_.AddText(text);
+            ForgetFormats();
             return;
         case RtfDest::ColorTable:
             colors_.AddText(text);
+            ForgetFormats();
             return;
         case RtfDest::FieldInst:
             if (fieldInst_.size() < MaxFieldInst) fieldInst_ += text.left(MaxFieldInst);
@@ -242,7 +245,7 @@ void RtfParser::FlushRun() {
         hasSurrogate_ = false;
     }
     builder_.Text(run_, CharFormat(runState_), Top().para.inTable);
-    run_.clear();
+    run_.resize(0);  // keeps its room for the next run
 }
 
 void RtfParser::EndPicture() {

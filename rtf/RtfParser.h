@@ -84,7 +84,15 @@ class RtfParser {
     qint64 pictureBytes_ = 0, picturePixels_ = 0;
     QString fieldInst_;
     std::vector<QString> links_;
-    mutable RtfCharState formatState_;  // the last character format built
-    mutable QTextCharFormat format_;
-    mutable bool formatValid_ = false;
+    // The character formats built last: a run's and its paragraph mark's
+    // states come back at every paragraph. Forgotten when the font table,
+    // the colour table or the default font changes.
+    struct BuiltFormat {
+        RtfCharState state;
+        QTextCharFormat format;
+    };
+    static constexpr int BuiltFormats = 4;
+    mutable BuiltFormat built_[BuiltFormats];
+    mutable int builtCount_ = 0, builtNext_ = 0;
+    void ForgetFormats() { builtCount_ = 0; }
 };

@@ -17,12 +17,14 @@ double pixels(int twips, int low = 0) {
 }  // namespace
 
 QTextCharFormat RtfParser::CharFormat(const RtfCharState& s) const {
-    if (!formatValid_ || !(s == formatState_)) {
-        format_ = BuildCharFormat(s);
-        formatState_ = s;
-        formatValid_ = true;
-    }
-    return format_;
+    for (int i = 0; i < builtCount_; ++i)
+        if (built_[i].state == s) return built_[i].format;
+    BuiltFormat& b = built_[builtNext_];
+    builtNext_ = (builtNext_ + 1) % BuiltFormats;
+    builtCount_ = std::min(builtCount_ + 1, BuiltFormats);
+    b.state = s;
+    b.format = BuildCharFormat(s);
+    return b.format;
 }
 
 QTextCharFormat RtfParser::BuildCharFormat(const RtfCharState& s) const {

@@ -206,15 +206,18 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             break;
         case Kw::Deff:
             defaultFont_ = param;
+            ForgetFormats();
             break;
         case Kw::Uc:
             g.uc = uint8_t(std::clamp(param, 0, 16));
             break;
         case Kw::F:
-            if (g.dest == RtfDest::FontTable)
-                fonts_.Begin(param);
-            else
+            if (g.dest == RtfDest::FontTable) {
+                fonts_.Begin(param);  // ends the font before it
+                ForgetFormats();
+            } else {
                 c.font = param;
+            }
             break;
         case Kw::FCharset:
             if (g.dest == RtfDest::FontTable) fonts_.SetCharset(param);

@@ -21,7 +21,12 @@ struct RtfToken {
 };
 
 // The value of a hexadecimal digit, -1 for any other character.
-int RtfHexValue(char c);
+constexpr int RtfHexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 class RtfTokenizer {
   public:

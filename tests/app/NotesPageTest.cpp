@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextList>
 #include <QTimer>
+#include <functional>
 
 #include "app/Main.h"
 #include "app/NotesEditor.h"
@@ -185,6 +186,40 @@ TEST_F(NotesPageTest, ClosingOnTheNotesPageStoresRestoringLoadsOtherPagesDoNeith
     frmMain->RestorePlanWindow();
     EXPECT_EQ(storedText(), "marker") << "closing on another page stores nothing";
     EXPECT_EQ(shown(), "changed meanwhile") << "restoring on another page loads nothing";
+}
+
+TEST_F(NotesPageTest, ComingBackLoadsTheNotesAgainOnlyWhenTheRowOrTheTextChanged) {
+    const QByteArray first = "{\\rtf1 first}";
+    start(&first);
+    const std::function<void()> toPlan = [&] { goTo(frmMain->tshPlan); },
+                                toNotes = [&] { goTo(frmMain->tshNotes); },
+                                hide = [&] { frmMain->close(); },
+                                show = [&] { frmMain->RestorePlanWindow(); }, nothing = [] {};
+    const struct {
+        const char* name;
+        std::function<void()> before, leave, away, comeBack;
+        bool loaded;
+    } cases[] = {
+        {"typed, by the pages", [&] { type(u("!")); }, toPlan, nothing, toNotes, true},
+        {"row changed, by the window", nothing, hide, [&] { setInMemory("{\\rtf1 second}"); }, show,
+         true},
+        {"nothing, by the pages", nothing, toPlan, nothing, toNotes, false},
+        {"nothing, by the window", nothing, hide, nothing, show, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        toPlan();
+        toNotes();  // the row holds the text as the editor writes it
+        const int revision = editor().document()->revision();
+        c.before();
+        c.leave();
+        c.away();
+        c.comeBack();
+        EXPECT_EQ(editor().document()->revision() != revision, c.loaded);
+        QTextDocument row;
+        ReadNotesText(NotesRowText(DM->cdsNote), &row);
+        EXPECT_EQ(shown(), row.toPlainText());
+    }
 }
 
 TEST_F(NotesPageTest, TypingIsStoredAFewSecondsAfterItStops) {
