@@ -46,6 +46,7 @@ void RtfBuilder::OpenTable() {
         format.setColumnWidthConstraints(widths);
     }
     table_ = cursor_.insertTable(1, columns, format);
+    freshBlock_ = false;
     row_ = col_ = 0;
     cellEnded_ = rowEnded_ = false;
     pendingBreak_ = false;
@@ -54,11 +55,13 @@ void RtfBuilder::OpenTable() {
 void RtfBuilder::CloseTable() {
     cursor_ = table_->lastCursorPosition();
     cursor_.movePosition(QTextCursor::NextBlock);
+    freshBlock_ = false;
     table_ = nullptr;
     pendingBreak_ = false;
 }
 
 void RtfBuilder::NextCell() {
+    freshBlock_ = false;  // the cursor goes to another cell
     if (rowEnded_) {
         if (row_ + 1 >= MaxRowsPerTable) {
             // A table that long is split, so that adding rows stays cheap.
@@ -101,6 +104,7 @@ bool RtfBuilder::Prepare(bool inTable, const QTextCharFormat& mark) {
     if (!pendingBreak_) return false;
     cursor_.insertBlock(lastFormat_, mark);
     pendingBreak_ = false;
+    freshBlock_ = true;
     return true;
 }
 
@@ -129,10 +133,13 @@ void RtfBuilder::Image(const QImage& image, const QSizeF& size, bool inTable,
 }
 
 void RtfBuilder::ApplyBlock(const QTextBlockFormat& format, const RtfListRef& list) {
-    if (cursor_.blockFormat() != format) cursor_.setBlockFormat(format);
+    // A block started by Prepare has the last format: no need to ask for it.
+    const bool same = freshBlock_ ? format == lastFormat_ : cursor_.blockFormat() == format;
+    if (!same) cursor_.setBlockFormat(format);
     lists_.Apply(cursor_, list);
     lastFormat_ = format;
     touched_ = false;
+    freshBlock_ = false;
 }
 
 void RtfBuilder::EndParagraph(const QTextBlockFormat& format, const RtfListRef& list, bool inTable,
@@ -172,6 +179,7 @@ void RtfBuilder::MergeCells() {
 void RtfBuilder::EndRow() {
     if (!table_) return;
     MergeCells();
+    freshBlock_ = false;
     cellEnded_ = false;
     rowEnded_ = true;
     pendingBreak_ = false;

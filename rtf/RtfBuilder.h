@@ -68,6 +68,7 @@ class RtfBuilder {
     RtfListTracker lists_;
     QTextBlockFormat lastFormat_;  // of the last paragraph, for the next block
     bool pendingBreak_ = false;
+    bool freshBlock_ = false;  // the cursor's block was started by Prepare, of lastFormat_
     bool touched_ = false;     // content since the last paragraph end
 
     QTextTable* table_ = nullptr;

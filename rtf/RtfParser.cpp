@@ -188,7 +188,8 @@ void RtfParser::OnText(std::string_view text) {
             ++j;
         if (j > i) {
             FlushBytes();
-            Emit(QString::fromLatin1(text.data() + i, qsizetype(j - i)));
+            ascii_ = QLatin1StringView(text.data() + i, qsizetype(j - i));  // in its own room
+            Emit(ascii_);
         }
         std::size_t k = j;
         while (k < text.size() && static_cast<unsigned char>(text[k]) >= 0x80)
@@ -223,6 +224,13 @@ void RtfParser::Emit(QStringView text) {
     if (g.chr.hidden) return;
     if (!run_.isEmpty() && !(g.chr == runState_)) FlushRun();
     if (run_.isEmpty()) runState_ = g.chr;
+    // Most text has nothing to drop or replace: it goes in whole.
+    if (std::none_of(text.begin(), text.end(), [](QChar c) {
+            return dropped(c.unicode()) || c.isSurrogate() || c.unicode() == 0x2029;
+        })) {
+        run_ += text;
+        return;
+    }
     for (const QChar qc : text) {
         const char16_t c = qc.unicode();
         if (dropped(c)) continue;

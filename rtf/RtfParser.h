@@ -72,7 +72,8 @@ class RtfParser {
     int ansiCodePage_ = 0;
     int defaultFont_ = 0;
 
-    QString run_;  // text not yet handed to the builder, all in runState_
+    QString run_;    // text not yet handed to the builder, all in runState_
+    QString ascii_;  // a plain-text part being emitted
     RtfCharState runState_;
     bool hasSurrogate_ = false;
 

@@ -1,5 +1,6 @@
 // The RTF reader's control words: destinations, characters, symbols.
 #include <QTextDocument>
+#include <QVarLengthArray>
 #include <algorithm>
 
 #include "rtf/RtfParser.h"
@@ -54,7 +55,6 @@ void RtfParser::OnWord(const RtfToken& t) {
     fresh_ = starred_ = false;
     const int param = t.param;
     if (kw == Kw::U) {
-        fallback_ = 0;  // a writer that left out the stand-in characters
         OnUnicode(param);
         return;
     }
@@ -145,11 +145,24 @@ void RtfParser::OnDestination(Kw kw) {
 }
 
 void RtfParser::OnUnicode(int param) {
-    int64_t v = param;
-    if (v < 0) v += 65536;  // written as a signed 16-bit number
-    const char16_t c = (v >= 0 && v <= 0xFFFF) ? char16_t(v) : char16_t(0xFFFD);
-    EmitChar(c);
-    fallback_ = Top().uc;
+    // Text in other scripts is mostly \uN\'hh, character by character: the
+    // stand-ins and the \uN that follow at once are read here, and the
+    // characters emitted together (nothing between them changes the state).
+    constexpr qsizetype Chunk = 512;
+    QVarLengthArray<char16_t, Chunk> chars;
+    int32_t n = param;
+    do {
+        int64_t v = n;
+        if (v < 0) v += 65536;  // written as a signed 16-bit number
+        chars.append((v >= 0 && v <= 0xFFFF) ? char16_t(v) : char16_t(0xFFFD));
+        if (chars.size() == Chunk) {
+            Emit(QStringView(chars.data(), chars.size()));
+            chars.clear();
+        }
+        fallback_ = Top().uc;
+        fallback_ -= tok_.SkipHexBytes(fallback_);
+    } while (fallback_ == 0 && tok_.NextUnicode(n));
+    if (!chars.isEmpty()) Emit(QStringView(chars.data(), chars.size()));
 }
 
 void RtfParser::OnSymbol(char symbol) {

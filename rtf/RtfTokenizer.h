@@ -39,6 +39,11 @@ class RtfTokenizer {
     // read, its closing brace included. False when the document ends first.
     bool SkipGroup();
     bool AtEnd() const { return p_ >= end_; }
+    // Skips up to `count` \'hh bytes that follow at once (the stand-ins
+    // after \uN); how many.
+    int SkipHexBytes(int count);
+    // Reads \uN when it comes next (N a number, as ReadWord reads it).
+    bool NextUnicode(int32_t& value);
 
   private:
     void ReadWord(RtfToken& t);
