@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/WindowPlace.h"
 
@@ -87,6 +88,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     OKButton->setGeometry((289 - 75) / 2, 371, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, [this] { Guarded([&] { accept(); }); });
+    FitToDesktop(this);
 }
 
 TfrmAbout::~TfrmAbout() {

@@ -22,7 +22,7 @@
 QIcon ProgramIcon() {
     InitAssets();
     QIcon icon;
-    for (const char* size : {"16", "32", "48", "64"})
+    for (const char* size : {"16", "32", "48", "64", "128", "256"})
         icon.addFile(QStringLiteral(":/icon_tray_%1.png").arg(QLatin1String(size)));
     return icon;
 }
@@ -45,7 +45,7 @@ TDM::StartSteps startSteps() {
                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
         });
     };
-    s.importCheck = [] { ImportCheck(); };
+    s.importCheck = [] { ImportCheck(*DM); };
     return s;
 }
 

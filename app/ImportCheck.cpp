@@ -62,7 +62,7 @@ void TImportProgress::Step(ImportStage stage, int done, int total) {
     sinceDrawn_.restart();
 }
 
-void ImportCheck() {
+void ImportCheck(TDM& dm) {
     ReadExportMade();
     InitOldFilePaths(ExePath());
     if (ExportMade || !OldFilesExist()) return;
@@ -81,7 +81,7 @@ void ImportCheck() {
     {
         TImportProgress progress;
         ImportOldData(
-            [&](ImportStage stage, int done, int total) { progress.Step(stage, done, total); });
+            dm, [&](ImportStage stage, int done, int total) { progress.Step(stage, done, total); });
     }
     ExportMade = true;
     WriteExportMade();

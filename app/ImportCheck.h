@@ -8,10 +8,11 @@
 #include "data/RoutsDat.h"
 
 class QProgressDialog;
+class TDM;
 
 // Reads ExportMade and finds the old files; when they are there and not yet
-// imported, asks, and on yes imports them and records that at once.
-void ImportCheck();
+// imported, asks, and on yes imports them into `dm` and records that at once.
+void ImportCheck(TDM& dm);
 
 // The progress of an import: nothing shows for an import that is done
 // within about a second; a longer one shows what is being brought in.

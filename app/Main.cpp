@@ -25,6 +25,10 @@
 #include "app/Previnst.h"
 #include "calendar/CalendarPage.h"
 #include "calendar/CalendarRouts.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/Formats.h"
 #include "data/DataModule.h"
 #include "data/Notes.h"
 #include "plan/TaskListModel.h"
@@ -102,6 +106,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     TrayIcon = new ::TrayIcon(icon, QStringLiteral("Quillet"), popmTray, this);
     connect(TrayIcon, &::TrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason r) { Guarded([&] { TrayIconNotify(r); }); });
+    connect(TrayIcon, &::TrayIcon::presentChanged, this, [this](bool present) {
+        if (ForceTray < 0) Guarded([&] { TrayPresenceChanged(present); });
+    });
     TrayIcon->Show();
     LoadWindowPlacement();
     TimerSystemTimer();
@@ -226,7 +233,7 @@ void TfrmMain::CreatePages() {
 
 bool TfrmMain::HidesToTray() const {
     if (ForceTray >= 0) return ForceTray == 1;
-    return ::TrayIcon::Available();
+    return TrayIcon && TrayIcon->Present();
 }
 
 void TfrmMain::ShowAtStart(bool hidden) {
@@ -289,12 +296,29 @@ void TfrmMain::FormClose() {
         showMinimized();
 }
 
+void TfrmMain::TrayPresenceChanged(bool present) {
+    if (present) {
+        // Minimised for want of a tray, and left so since: to the tray.
+        if (standsInForTray_ && isMinimized()) hide();
+    } else if (!isVisible()) {
+        // Nothing else would lead back to the program.
+        showMinimized();
+    }
+}
+
 void TfrmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
-    // Minimising hides the window to the tray, as closing does.
-    if ((windowState() & Qt::WindowMinimized) && HidesToTray() && isVisible())
-        QTimer::singleShot(0, this, GUARDED(this, ClosePlanWindow));
+    if (windowState() & Qt::WindowMinimized) {
+        // Minimising hides the window to the tray, as closing does; with no
+        // tray the minimised window stands in for it.
+        if (!HidesToTray())
+            standsInForTray_ = true;
+        else if (isVisible())
+            QTimer::singleShot(0, this, GUARDED(this, ClosePlanWindow));
+    } else if (isVisible()) {
+        standsInForTray_ = false;  // brought up by the user
+    }
 }
 
 void TfrmMain::OnRunMessage(quint32 message, quint32 wParam, quint32) {

@@ -90,6 +90,9 @@ class TfrmMain : public QMainWindow {
     // hidden (then only the tray icon is there, or, with no tray, the
     // window starts minimised).
     void ShowAtStart(bool hidden);
+    // A tray has come up or gone: the window that stood in for it goes to
+    // it, and a hidden window comes back (minimised) when it goes.
+    void TrayPresenceChanged(bool present);
     // Tests decide whether a tray exists; otherwise the desktop tells.
     static int ForceTray;  // -1 ask the desktop, 0 none, 1 present
 
@@ -118,6 +121,7 @@ class TfrmMain : public QMainWindow {
     void RunTick();  // one tick of the reminder timer, errors reported
 
     bool firstShowDone_ = false;
+    bool standsInForTray_ = false;  // minimised where there was no tray
     bool restoringState_ = false;
     bool tickPosted_ = false;     // a tick's check waits in the event queue
     bool tickReporting_ = false;  // a tick's error is on the screen

@@ -69,6 +69,9 @@ int RunProgram(int argc, char** argv) {
 
     TGuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
+    // The launcher entry quillet.desktop: the task bar groups the windows
+    // under its icon (the window class "Quillet" and, on Wayland, the id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
     QApplication::setQuitOnLastWindowClosed(false);
     InstallRussianTranslation();
     QApplication::setWindowIcon(ProgramIcon());

@@ -1,6 +1,8 @@
 #include "bench/BenchData.h"
 
 #include "app/Main.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "tests/support/TestDb.h"
 
 std::vector<FieldDef> BenchTaskFields() {

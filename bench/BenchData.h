@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "core/DateTime.h"
 #include "data/DataModule.h"
 
 class TfrmMain;

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <QApplication>
 
-#include "core/Global.h"
+#include "core/Formats.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -13,6 +13,7 @@
 #include "calendar/CalendarPage.h"
 #include "calendar/CalendarRouts.h"
 #include "calendar/EventListModel.h"
+#include "core/DateTime.h"
 
 namespace {
 

@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <memory>
 
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "data/DataModule.h"
 #include "data/OldRecords.h"
 #include "data/RoutsDat.h"
@@ -87,7 +90,7 @@ void BM_ImportOldData(benchmark::State& state) {
         if (!run) break;
         state.ResumeTiming();
         try {
-            ImportOldData();
+            ImportOldData(run->dm);
         } catch (const EQuillet& e) {
             state.SkipWithError(e.what());  // the server went away
             break;

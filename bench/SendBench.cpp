@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchData.h"
+#include "core/DateTime.h"
 #include "tests/support/TestDb.h"
 
 namespace {

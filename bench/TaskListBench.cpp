@@ -3,6 +3,7 @@
 
 #include "app/Main.h"
 #include "bench/BenchData.h"
+#include "core/DateTime.h"
 #include "plan/TaskListModel.h"
 #include "plan/TaskPlan.h"
 

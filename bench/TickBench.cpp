@@ -4,6 +4,7 @@
 
 #include "app/Main.h"
 #include "bench/BenchData.h"
+#include "core/DateTime.h"
 #include "plan/TaskPlan.h"
 #include "remind/Scheduler.h"
 #include "settings/Settings.h"

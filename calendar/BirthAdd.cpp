@@ -10,7 +10,11 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "core/DateTime.h"
+#include "core/EditorRule.h"
+#include "core/Formats.h"
 #include "data/DataModule.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/Win1251Validator.h"
@@ -94,6 +98,7 @@ TfrmBirthAdd::TfrmBirthAdd(QWidget* parent) : QDialog(parent) {
     setTabOrder(edComment, chbNotified);
     setTabOrder(chbNotified, btnOk);
     setTabOrder(btnOk, btnCancel);
+    FitToDesktop(this);
 }
 
 void TfrmBirthAdd::setVisible(bool visible) {
@@ -157,22 +162,22 @@ void TfrmBirthAdd::PresetEdit(const EventValues& v) {
 
 EventValues TfrmBirthAdd::Values() const {
     const bool editing = stored_.has_value();
-    auto kept = [&](bool unchanged, const Value& stored, Value shown) {
-        return editing && unchanged ? stored : shown;
+    auto kept = [&](const auto& opened, const auto& now, Value typed, const Value& stored) {
+        return FieldToWrite(editing, opened, now, std::move(typed)).value_or(stored);
     };
     const EventValues none;
     const EventValues& s = editing ? *stored_ : none;
+    const Shown& p = preset_;
     const QDate date = dtpBDate->date();
     return {
-        kept(edCaption->text() == preset_.caption, s.caption, Value::FromText(edCaption->text())),
-        kept(date == preset_.date, s.date,
-             Value::FromFloat(editing ? onDay(date, s.date.toFloat()) : FromQDate(date))),
-        kept(cbVid->currentIndex() == preset_.vid, s.vid, Value::FromInt(cbVid->currentIndex())),
-        kept(udCategory->value() == preset_.category, s.category,
-             Value::FromInt(udCategory->value())),
-        kept(edComment->text() == preset_.comment, s.comment, Value::FromText(edComment->text())),
-        kept(chbNotified->isChecked() == preset_.notified, s.notified,
-             Value::FromText(FlagText(chbNotified->isChecked())))};
+        kept(p.caption, edCaption->text(), Value::FromText(edCaption->text()), s.caption),
+        kept(p.date, date,
+             Value::FromFloat(editing ? onDay(date, s.date.toFloat()) : FromQDate(date)), s.date),
+        kept(p.vid, cbVid->currentIndex(), Value::FromInt(cbVid->currentIndex()), s.vid),
+        kept(p.category, udCategory->value(), Value::FromInt(udCategory->value()), s.category),
+        kept(p.comment, edComment->text(), Value::FromText(edComment->text()), s.comment),
+        kept(p.notified, chbNotified->isChecked(),
+             Value::FromText(FlagText(chbNotified->isChecked())), s.notified)};
 }
 
 int TfrmBirthAdd::AddEvent(const EventValues& values) {

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "calendar/EventRows.h"
+#include "core/DateTime.h"
 
 class QCheckBox;
 class QComboBox;

@@ -1,10 +1,9 @@
 #include "calendar/BirthAll.h"
 
-#include "core/ListKeys.h"
-
 #include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
@@ -14,8 +13,10 @@
 #include "calendar/BirthAdd.h"
 #include "calendar/CalendarRouts.h"
 #include "calendar/EventListModel.h"
-#include "core/ListKeys.h"
+#include "core/DateTime.h"
 #include "data/DataModule.h"
+#include "data/Records.h"
+#include "plan/ListPage.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/WindowPlace.h"
@@ -66,28 +67,19 @@ TfrmBirthAll::TfrmBirthAll(QWidget* parent) : QDialog(parent) {
 
     ListView = new QTableView(this);
     Events = new EventListModel(ListView);
-    ListView->setModel(Events);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->setShowGrid(false);
-    ListView->setWordWrap(false);
-    ListView->verticalHeader()->hide();
-    ListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView->verticalHeader()->setDefaultSectionSize(20);
-    ListView->horizontalHeader()->setHighlightSections(false);
-    ListView->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ListPage::Options options;
+    options.askWithNothingChosen = true;
+    list_ = new ListPage(ListView, Events, options,
+                         {[this] { BirthAdd(); }, [this] { BirthEdit(); },
+                          [this] { BirthDelete(); }, [this] { BirthSelectAll(); },
+                          [this](QKeyEvent* e, bool& handled) { ListViewKeyDown(e, handled); },
+                          [this] { ListViewDblClick(); }});
     for (int c = 0; c < EventListModel::ColumnCount; ++c)
         ListView->setColumnWidth(c, columnWidth(ListView, c));
-    // The selection stays as visible when the list has no focus.
-    QPalette pal = ListView->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight,
-                 pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                 pal.color(QPalette::Active, QPalette::HighlightedText));
-    ListView->setPalette(pal);
-    ListView->installEventFilter(this);
-    ListView->viewport()->installEventFilter(this);
+    // Wide enough at first for every column, when the desktop's font widens them.
+    resize(std::max(width(), ListView->horizontalHeader()->length() + 2 * ListView->frameWidth() +
+                                 ListView->verticalScrollBar()->sizeHint().width()),
+           height());
 
     acBirthAdd = command(this, "acBirthAdd", ":/event_add_16.png", "Новое событие (Ins)");
     acBirthEdit = command(this, "acBirthEdit", ":/event_edit_16.png", "Редактировать событие (F2)");
@@ -119,19 +111,6 @@ void TfrmBirthAll::showEvent(QShowEvent* event) {
     Guarded([&] { FormShow(); });
 }
 
-bool TfrmBirthAll::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ListView && event->type() == QEvent::KeyPress) {
-        bool handled = false;
-        Guarded([&] { ListViewKeyDown(static_cast<QKeyEvent*>(event), handled); });
-        return handled;
-    }
-    if (watched == ListView->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        Guarded([&] { ListViewDblClick(); });
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void TfrmBirthAll::FormShow() {
     if (DayListMode) {
         const DateParts d = DecodeDate(SelectedDate);
@@ -142,20 +121,6 @@ void TfrmBirthAll::FormShow() {
     std::vector<EventRow> rows;
     if (DM && DM->IsConnected()) rows = BuildEventRows(DM->cdsBirth, DayListMode, SelectedDate);
     Events->Reset(std::move(rows));
-}
-
-int TfrmBirthAll::firstSelectedRow() const {
-    int first = -1;
-    for (const QModelIndex& i : ListView->selectionModel()->selectedRows())
-        if (first < 0 || i.row() < first) first = i.row();
-    return first;
-}
-
-void TfrmBirthAll::selectRow(int row) {
-    const QModelIndex index = Events->index(row, 0);
-    ListView->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    ListView->scrollTo(index);
 }
 
 void TfrmBirthAll::eventsChanged() {
@@ -173,11 +138,11 @@ void TfrmBirthAll::BirthAdd() {
 }
 
 void TfrmBirthAll::BirthEdit() {
-    const int row = firstSelectedRow();
-    if (row < 0) return;
     // Only the ID is kept across the dialog: ticks and sends inside it may
     // move the table's current row.
-    const int id = Events->IdAt(row);
+    const std::optional<int> chosen = list_->FirstChosenId();
+    if (!chosen) return;
+    const int id = *chosen;
     TMemTable& t = DM->cdsBirth;
     if (!t.Locate(id)) return;
     TfrmBirthAdd& e = *frmBirthAdd;
@@ -193,27 +158,8 @@ void TfrmBirthAll::BirthEdit() {
 }
 
 void TfrmBirthAll::BirthDelete() {
-    // The chosen rows are taken before the question.
-    std::vector<int> rows;
-    for (const QModelIndex& i : ListView->selectionModel()->selectedRows())
-        rows.push_back(i.row());
-    std::sort(rows.begin(), rows.end());
-    const int remembered = rows.empty() ? -1 : rows.front();
-    std::vector<int> ids;
-    for (int r : rows)
-        ids.push_back(Events->IdAt(r));
-
-    if (MessageBox(QStringLiteral("Удалить выделенные события?"), QStringLiteral("Удаление"),
-                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
-    TMemTable& t = DM->cdsBirth;
-    for (int id : ids)
-        if (t.Locate(id)) t.Delete();
-    DM->ApplyTable(t);
-    FormShow();
-    const int count = Events->rowCount();
-    if (remembered >= 0 && count > 0) selectRow(std::min(remembered, count - 1));
-    if (RepaintCalendar) RepaintCalendar();
+    list_->DeleteChosen(*DM, DM->cdsBirth, QStringLiteral("Удалить выделенные события?"),
+                        [this] { eventsChanged(); });
 }
 
 void TfrmBirthAll::BirthSelectAll() {
@@ -221,31 +167,9 @@ void TfrmBirthAll::BirthSelectAll() {
 }
 
 void TfrmBirthAll::ListViewDblClick() {
-    if (ListView->selectionModel()->hasSelection())
-        BirthEdit();
-    else
-        BirthAdd();
+    list_->DoubleClick();
 }
 
 void TfrmBirthAll::ListViewKeyDown(QKeyEvent* event, bool& handled) {
-    handled = true;
-    switch (ListKeyCommand(event->key(), event->modifiers())) {
-        case ListKey::Add:
-            BirthAdd();
-            break;
-        case ListKey::Delete:
-            BirthDelete();
-            break;
-        case ListKey::Edit:
-            BirthEdit();
-            break;
-        case ListKey::SelectAll:
-            BirthSelectAll();
-            break;
-        case ListKey::Ignored:
-            break;
-        case ListKey::None:
-            handled = false;
-            break;
-    }
+    list_->KeyDown(event, handled);
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <functional>
 
+class ListPage;
 class QAction;
 class QKeyEvent;
 class QTableView;
@@ -41,13 +42,12 @@ class TfrmBirthAll : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void ListViewKeyDown(QKeyEvent* event, bool& handled);
-    int firstSelectedRow() const;
-    void selectRow(int row);
     void eventsChanged();
+
+    ListPage* list_ = nullptr;
 };
 
 extern TfrmBirthAll* frmBirthAll;

@@ -18,6 +18,7 @@
 #include "calendar/CalendarRouts.h"
 #include "calendar/EventRows.h"
 #include "core/EventDates.h"
+#include "core/Formats.h"
 #include "data/DataModule.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"

@@ -15,7 +15,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 
 class QKeyEvent;
 class QLineEdit;

@@ -6,6 +6,7 @@
 #include <QStaticText>
 #include <memory>
 
+#include "core/Clock.h"
 #include "core/EventDates.h"
 #include "data/Records.h"
 

@@ -12,7 +12,7 @@
 #include <QtGlobal>
 
 #include "calendar/CalendarGeometry.h"
-#include "core/Global.h"
+#include "core/DateTime.h"
 
 class QPainter;
 

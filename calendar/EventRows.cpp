@@ -1,6 +1,8 @@
 #include "calendar/EventRows.h"
 
+#include "core/Error.h"
 #include "core/EventDates.h"
+#include "core/Formats.h"
 #include "data/MemTable.h"
 #include "data/Records.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 #include "data/Value.h"
 
 class TMemTable;

@@ -1,5 +1,7 @@
 #include "calendar/NewYear.h"
 
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "data/DataModule.h"
 #include "settings/Settings.h"
 

@@ -2,19 +2,16 @@
 
 #include <QSet>
 #include <algorithm>
-#include <bit>
-#include <map>
 
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "core/Log.h"
+#include "data/ChangeSender.h"
 #include "data/ServerProbe.h"
 
 TDM* DM = nullptr;
 
 namespace {
-
-QString quoted(const QString& name) {
-    return u'"' + name + u'"';
-}
 
 FbConnection::Params connectionParams(int connectTimeoutSec) {
     FbConnection::Params p;
@@ -33,45 +30,6 @@ QString idProcedure(const QString& table) {
     if (table == QLatin1String("BIRTH")) return QStringLiteral("GET_BIRTH_ID");
     return {};
 }
-
-// A number the program gave a new row itself, until the database numbers it.
-bool isProvisional(const Value& key) {
-    return key.kind() == Value::Int && key.toInt() < 0;
-}
-
-// The columns of a row that hold a value.
-uint64_t filledColumns(const TMemTable& t, int row) {
-    uint64_t mask = 0;
-    for (int c = 0; c < int(t.Fields().size()); ++c)
-        if (!t.Cell(row, c).isNull()) mask |= uint64_t(1) << c;
-    return mask;
-}
-
-// The type a column's value is declared with as a parameter of a block.
-QString parameterType(const FieldDef& f) {
-    switch (f.type) {
-        case FieldType::Integer:
-            return QStringLiteral("BIGINT");
-        case FieldType::Float:
-            return QStringLiteral("DOUBLE PRECISION");
-        case FieldType::DateTime:
-            return QStringLiteral("TIMESTAMP");
-        case FieldType::Boolean:
-            return QStringLiteral("BOOLEAN");
-        case FieldType::Blob:
-            return f.textBlob ? QStringLiteral("BLOB SUB_TYPE TEXT CHARACTER SET WIN1251")
-                              : QStringLiteral("BLOB SUB_TYPE BINARY");
-        case FieldType::Text:
-            break;
-    }
-    return QStringLiteral("VARCHAR(%1) CHARACTER SET WIN1251").arg(f.size > 0 ? f.size : 32765);
-}
-
-// Many rows go in one statement: at most so many (the server takes at most
-// 255 tables in one statement, and 64 KB of statement text).
-constexpr int BlockRows = 100;
-constexpr int BlockText = 60000;
-constexpr int DeleteKeys = 500;
 
 // A journal row back into its table: a row the database lacks is added, a
 // row it has gets the changed columns; a delete removes the row if it is
@@ -212,7 +170,7 @@ void TDM::ReplayJournal() {
     for (TMemTable* t : {&cdsTask, &cdsBirth}) {
         const int k = t->FieldIndex(t->KeyFieldName());
         for (int r = 0; k >= 0 && r < t->RecordCount(); ++r)
-            if (isProvisional(t->Cell(r, k)))
+            if (IsProvisionalKey(t->Cell(r, k)))
                 nextProvisional_ = std::min(nextProvisional_, int(t->Cell(r, k).toInt()) - 1);
     }
     if (journal.damaged && onSendFailed)
@@ -232,13 +190,7 @@ void TDM::EnsureAttached() {
 }
 
 SendTrouble TDM::Classify(const EQuillet& e) {
-    if (const auto* fb = dynamic_cast<const FbError*>(&e)) {
-        const SendTrouble t = ClassifySendError(fb->codes(), true);
-        if (t == SendTrouble::Unreachable) return t;
-        return xConnection.Ping() ? t : SendTrouble::Unreachable;
-    }
-    return xConnection.IsAttached() && xConnection.Ping() ? SendTrouble::Refused
-                                                          : SendTrouble::Unreachable;
+    return ChangeSender::Classify(xConnection, e);
 }
 
 void TDM::LoseServer() {
@@ -341,292 +293,17 @@ std::vector<int> TDM::NewBirthIds(int count) {
     return count > 0 ? NewIds(cdsBirth, "GET_BIRTH_ID", count) : std::vector<int>{};
 }
 
-// New rows that carry a number of the program's own get theirs from the
-// database; the journal keeps the new numbers before the rows go out, so
-// that a send repeated after a crash finds them stored and adds nothing.
-void TDM::GiveStoredKeys(TMemTable& t) {
-    const QString procedure = idProcedure(t.TableName());
-    const int k = t.FieldIndex(t.KeyFieldName());
-    if (procedure.isEmpty() || k < 0) return;
-    std::vector<int> rows;
-    for (int r = 0; r < t.RecordCount(); ++r)
-        if (t.StatusOf(r) == TMemTable::RowStatus::Inserted && isProvisional(t.Cell(r, k)))
-            rows.push_back(r);
-    if (rows.empty()) return;
-    const std::vector<int> ids = ServerIds(t, procedure, int(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i)
-        t.ReplaceKey(rows[i], Value::FromInt(ids[i]));
-    WriteJournal();
-}
-
 SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
-    const std::vector<FieldDef>& fields = t.Fields();
-    const int keyIndex = t.FieldIndex(t.KeyFieldName());
-    if (keyIndex < 0)
-        throw EQuillet(
-            QStringLiteral("%1: нет ключевого столбца %2").arg(t.TableName(), t.KeyFieldName()));
-    const int userIndex = t.FieldIndex(QStringLiteral("USER_ID"));
-    EnsureAttached();
-    GiveStoredKeys(t);
-    std::vector<TMemTable::Change> changes = t.PendingChanges();
-    // New rows go in the order of their numbers (the table holds them in
-    // the order of their moments), so that the database adds each at the
-    // end of the key's index: an import's rows are numbered in file order.
-    // Each change is a row of its own, so their order is free.
-    const auto byKey = [&](const TMemTable::Change& a, const TMemTable::Change& b) {
-        const Value &ka = t.Cell(a.row, keyIndex), &kb = t.Cell(b.row, keyIndex);
-        if (ka.isNull() || kb.isNull()) return !ka.isNull() && kb.isNull();
-        return ka.toInt() < kb.toInt();
-    };
-    for (auto from = changes.begin(); from != changes.end();) {
-        const auto isInsert = [](const TMemTable::Change& c) {
-            return c.kind == TMemTable::Change::Insert;
+    ChangeSender::Callbacks callbacks;
+    const QString procedure = idProcedure(t.TableName());
+    if (!procedure.isEmpty())
+        callbacks.numbers = [this, &t, procedure](int count) {
+            return ServerIds(t, procedure, count);
         };
-        from = std::find_if(from, changes.end(), isInsert);
-        const auto to = std::find_if_not(from, changes.end(), isInsert);
-        std::stable_sort(from, to, byKey);
-        from = to;
-    }
-    if (changes.empty()) {
-        t.ChangesApplied();
-        return SendTrouble::None;
-    }
-    const QString table = quoted(t.TableName());
-    const QString key = quoted(fields[keyIndex].name);
-
-    FbConnection::TransactionOptions options;
-    options.lockWaitSec = lockWaitSec_;
-    auto tr = xConnection.Begin(options);
-    std::map<QString, std::unique_ptr<FbConnection::Statement>> prepared;
-    auto statement = [&](const QString& sql) -> FbConnection::Statement& {
-        auto& s = prepared[sql];
-        if (!s) s = xConnection.Prepare(*tr, sql);
-        return *s;
-    };
-    auto execute = [&](const QString& sql, const std::vector<Value>& params,
-                       std::vector<Value>* out = nullptr) -> FbConnection::Statement& {
-        FbConnection::Statement& s = statement(sql);
-        s.Execute(params, out);
-        return s;
-    };
-    // The row's columns in `mask`: their quoted names and values.
-    auto columns = [&](int row, uint64_t mask, QStringList& names, std::vector<Value>& params) {
-        for (int i = 0; i < int(fields.size()); ++i) {
-            if (!(mask & (uint64_t(1) << i))) continue;
-            names << quoted(fields[i].name);
-            params.push_back(t.Cell(row, i));
-        }
-    };
-    auto insert = [&](int row, uint64_t mask, bool returning) {
-        QStringList names;
-        std::vector<Value> params;
-        columns(row, mask, names, params);
-        QString sql = names.isEmpty()
-                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table, names.join(u','),
-                                     QStringList(names.size(), QStringLiteral("?")).join(u','));
-        if (returning) sql += QStringLiteral(" RETURNING ") + key;
-        std::vector<Value> out;
-        execute(sql, params, returning ? &out : nullptr);
-        return out.empty() ? Value() : out[0];
-    };
-    auto update = [&](int row, uint64_t mask, const Value& where) -> quint64 {
-        QStringList names;
-        std::vector<Value> params;
-        columns(row, mask & ~(uint64_t(1) << keyIndex), names, params);
-        if (names.isEmpty()) return 1;
-        for (QString& n : names)
-            n += QStringLiteral("=?");
-        params.push_back(where);
-        return execute(
-                   QStringLiteral("UPDATE %1 SET %2 WHERE %3=?").arg(table, names.join(u','), key),
-                   params)
-            .AffectedRecords();
-    };
-    auto stored = [&](const Value& where) {
-        return !xConnection
-                    .Query(*tr, QStringLiteral("SELECT 1 FROM %1 WHERE %2=?").arg(table, key),
-                           {where})
-                    .rows.empty();
-    };
-
-    // Keys the database hands out for inserted rows land in the table only
-    // once the whole send has been committed.
-    std::vector<std::pair<int, Value>> storedKeys;
-    std::vector<TMemTable::Change> done;
-    SendTrouble trouble = SendTrouble::None;
-
-    auto sendInsert = [&](const TMemTable::Change& c) {
-        const Value rowKey = t.Cell(c.row, keyIndex);
-        if (rowKey.isNull()) {
-            // A row the database numbers (the notes page): when the user's
-            // row is there already (an earlier send that got through), it
-            // is updated, so that a repeated send never makes a second one.
-            if (userIndex >= 0) {
-                const QueryResult mine = xConnection.Query(
-                    *tr,
-                    QStringLiteral("SELECT FIRST 1 %1 FROM %2 WHERE USER_ID=?").arg(key, table),
-                    {Value::FromInt(CurrentUserId)});
-                if (!mine.rows.empty() && !mine.rows[0][0].isNull()) {
-                    update(c.row, c.columns, mine.rows[0][0]);
-                    storedKeys.emplace_back(c.row, mine.rows[0][0]);
-                    return;
-                }
-            }
-            storedKeys.emplace_back(c.row, insert(c.row, c.columns, true));
-            return;
-        }
-        for (int attempt = 0;; ++attempt) {
-            try {
-                insert(c.row, filledColumns(t, c.row), false);
-                return;
-            } catch (const FbError& e) {
-                const Value now = t.Cell(c.row, keyIndex);
-                if (!IsDuplicateKeyError(e.codes()) || attempt >= 3 || !stored(now)) throw;
-                // Our own insert of an earlier send that broke at its commit.
-                if (t.MaybeStored(c.row)) {
-                    update(c.row, filledColumns(t, c.row), now);
-                    return;
-                }
-                // A row written elsewhere holds this number: ours takes a new
-                // one and leaves that row alone.
-                const QString procedure = idProcedure(t.TableName());
-                if (procedure.isEmpty()) throw;
-                t.ReplaceKey(c.row, Value::FromInt(ServerIds(t, procedure, 1).front()));
-                WriteJournal();
-            }
-        }
-    };
-
-    // One change by itself; false when the send stops here.
-    auto one = [&](const TMemTable::Change& c) {
-        try {
-            switch (c.kind) {
-                case TMemTable::Change::Delete:
-                    execute(QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(table, key), {c.key});
-                    break;
-                case TMemTable::Change::Insert:
-                    sendInsert(c);
-                    break;
-                case TMemTable::Change::Update:
-                    // A row deleted elsewhere is written again: the user's
-                    // version wins.
-                    if (update(c.row, c.columns, c.key) == 0)
-                        insert(c.row, filledColumns(t, c.row), false);
-                    break;
-            }
-            done.push_back(c);
-            return true;
-        } catch (const FbError& e) {
-            const SendTrouble kind = Classify(e);
-            if (kind == SendTrouble::Unreachable) throw;
-            if (trouble == SendTrouble::None) {
-                trouble = kind;
-                failure = e.message();
-            }
-            // A held row that was waited for: the rest waits for the next
-            // try rather than wait again. Otherwise (no wait, a refused
-            // row) the others go on.
-            return !(kind == SendTrouble::LockConflict && options.lockWaitSec != 0);
-        }
-    };
-
-    // Runs of deletes, and of new rows with their numbers, go many in one
-    // statement (an import sends thousands): how many from change `i`.
-    auto plainInsert = [&](const TMemTable::Change& c) {
-        return c.kind == TMemTable::Change::Insert && !t.Cell(c.row, keyIndex).isNull() &&
-               !t.MaybeStored(c.row);
-    };
-    auto runLength = [&](size_t i) -> size_t {
-        const TMemTable::Change& c = changes[i];
-        size_t n = 1;
-        if (c.kind == TMemTable::Change::Delete) {
-            while (i + n < changes.size() && n < DeleteKeys &&
-                   changes[i + n].kind == TMemTable::Change::Delete)
-                ++n;
-        } else if (plainInsert(c)) {
-            const uint64_t mask = filledColumns(t, c.row);
-            const int perRow = 120 + 60 * std::popcount(mask);
-            while (i + n < changes.size() && int(n) < BlockRows &&
-                   int(n + 1) * perRow < BlockText && plainInsert(changes[i + n]) &&
-                   filledColumns(t, changes[i + n].row) == mask)
-                ++n;
-        }
-        return n;
-    };
-    std::map<std::pair<uint64_t, size_t>, QString> blockSql;  // by columns and rows
-    auto sendRun = [&](size_t i, size_t n) {
-        std::vector<Value> params;
-        if (changes[i].kind == TMemTable::Change::Delete) {
-            for (size_t j = i; j < i + n; ++j)
-                params.push_back(changes[j].key);
-            execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                        .arg(table, key, QStringList(int(n), QStringLiteral("?")).join(u',')),
-                    params);
-            return;
-        }
-        const uint64_t mask = filledColumns(t, changes[i].row);
-        for (size_t j = i; j < i + n; ++j)
-            for (int c = 0; c < int(fields.size()); ++c)
-                if (mask & (uint64_t(1) << c)) params.push_back(t.Cell(changes[j].row, c));
-        QString& sql = blockSql[{mask, n}];
-        if (sql.isEmpty()) {
-            QStringList names, declared, inserts;
-            for (int c = 0; c < int(fields.size()); ++c)
-                if (mask & (uint64_t(1) << c)) names << quoted(fields[c].name);
-            int p = 0;
-            for (size_t j = 0; j < n; ++j) {
-                QStringList values;
-                for (int c = 0; c < int(fields.size()); ++c) {
-                    if (!(mask & (uint64_t(1) << c))) continue;
-                    const QString name = QStringLiteral("P%1").arg(p++);
-                    declared << name + u' ' + parameterType(fields[c]) + QStringLiteral("=?");
-                    values << u':' + name;
-                }
-                inserts << QStringLiteral("INSERT INTO %1 (%2) VALUES (%3);")
-                               .arg(table, names.join(u','), values.join(u','));
-            }
-            sql = QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN %2 END")
-                      .arg(declared.join(u','), inserts.join(u' '));
-        }
-        execute(sql, params);
-    };
-
-    for (size_t i = 0; i < changes.size();) {
-        const size_t n = runLength(i);
-        if (n > 1) {
-            try {
-                sendRun(i, n);
-                done.insert(done.end(), changes.begin() + qsizetype(i),
-                            changes.begin() + qsizetype(i + n));
-                i += n;
-                continue;
-            } catch (const FbError& e) {
-                // One of them is refused or meets a row written elsewhere:
-                // they go one by one, each dealt with by itself.
-                if (Classify(e) == SendTrouble::Unreachable) throw;
-            }
-        }
-        bool goOn = true;
-        for (size_t j = i; j < i + n && goOn; ++j)
-            goOn = one(changes[j]);
-        if (!goOn) break;
-        i += n;
-    }
-    prepared.clear();
-    try {
-        tr->Commit();
-    } catch (const EQuillet&) {
-        // The commit may have reached the database before the line broke.
-        for (const TMemTable::Change& c : done)
-            if (c.kind == TMemTable::Change::Insert) t.SetMaybeStored(c.row);
-        throw;
-    }
-    t.MarkApplied(done);
-    for (const auto& [row, value] : storedKeys)
-        if (!value.isNull()) t.SetStoredValue(row, keyIndex, value);
-    return trouble;
+    callbacks.keysChanged = [this] { WriteJournal(); };
+    ChangeSender sender(xConnection, t, lockWaitSec_, std::move(callbacks));
+    EnsureAttached();
+    return sender.Send(failure);
 }
 
 void TDM::SendAll(bool evenWhileAway) {

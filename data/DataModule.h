@@ -16,6 +16,7 @@
 #include <memory>
 #include <set>
 
+#include "core/Error.h"
 #include "data/FbClient.h"
 #include "data/Journal.h"
 #include "data/MemTable.h"
@@ -103,10 +104,10 @@ class TDM : public QObject {
 
   private:
     void EnsureAttached();
-    // Sends one table; returns what kept a part of it back (None: all
-    // went). Throws when the connection failed, and then nothing was taken.
+    // Sends one table through a ChangeSender; returns what kept a part of
+    // it back (None: all went). Throws when the connection failed, and then
+    // nothing was taken.
     SendTrouble SendChanges(TMemTable& table, QString& failure);
-    void GiveStoredKeys(TMemTable& table);
     void SendAll(bool evenWhileAway);
     SendTrouble Classify(const EQuillet& e);
     void LoseServer();

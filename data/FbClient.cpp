@@ -1,14 +1,14 @@
 #include "data/FbClient.h"
+#include "core/DateTime.h"
+#include "core/Win1251.h"
 
 #include <firebird/Interface.h>
 
 #include <QStringDecoder>
-#include <chrono>
-#include <cmath>
-#include <condition_variable>
-#include <cstring>
 #include <mutex>
-#include <thread>
+
+#include "data/CallWatchdog.h"
+#include "data/FbMessage.h"
 
 using namespace Firebird;
 
@@ -18,9 +18,6 @@ IMaster* master() {
     static IMaster* m = fb_get_master_interface();
     return m;
 }
-
-// Days between 17 November 1858 (the server's day 0) and 30 December 1899.
-constexpr qint64 ServerDayOffset = 15018;
 
 QString decodeMessage(const char* text) {
     const QByteArray bytes(text);
@@ -79,209 +76,26 @@ struct Holder {
     }
 };
 
-int bytesPerChar(unsigned charset) {
-    switch (charset & 0xFF) {
-        case 3:
-            return 3;  // UNICODE_FSS
-        case 4:
-            return 4;  // UTF8
-        default:
-            return 1;
-    }
-}
-
-bool isBinaryCharset(unsigned charset) {
-    return (charset & 0xFF) == 1;
-}  // OCTETS
-
-ISC_TIMESTAMP toServerTimestamp(TDateTime dt) {
-    qint64 days, ms;
-    SplitDateTime(dt, days, ms);
-    ISC_TIMESTAMP ts;
-    ts.timestamp_date = ISC_DATE(days + ServerDayOffset);
-    ts.timestamp_time = ISC_TIME(ms * 10);
-    return ts;
-}
-
-TDateTime fromServerTimestamp(const ISC_TIMESTAMP& ts) {
-    return JoinDateTime(qint64(ts.timestamp_date) - ServerDayOffset, ts.timestamp_time / 10);
-}
-
-template <typename T>
-T load(const unsigned char* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <typename T>
-void store(unsigned char* p, T v) {
-    std::memcpy(p, &v, sizeof v);
-}
-
-// A text read from the server. Flags and other one-character texts come
-// by the thousand: they share one string each instead of one per value.
-Value textValue(const char* s, unsigned n) {
-    if (n == 0) return Value::FromText(QString());
-    if (n == 1) {
-        static const std::vector<QString> single = [] {
-            std::vector<QString> v(256);
-            for (int b = 0; b < 256; ++b) {
-                const char c = char(b);
-                v[size_t(b)] = FromWin1251(&c, 1);
-            }
-            return v;
-        }();
-        return Value::FromText(single[uchar(s[0])]);
-    }
-    return Value::FromText(FromWin1251(s, n));
-}
-
-double scaleFactor(int scale) {
-    double f = 1;
-    for (int i = 0; i < -scale; ++i)
-        f *= 10;
-    return f;
-}
-
 }  // namespace
-
-// ----------------------------------------------------------- call watch
-
-// Cuts off a call to the server that takes too long: a thread waits for
-// the deadline of the call in progress and, when it passes, closes the
-// attachment under it, so that the call returns with a network error.
-class CallWatch {
-  public:
-    ~CallWatch() {
-        {
-            std::lock_guard lock(m_);
-            stop_ = true;
-        }
-        cv_.notify_all();
-        if (thread_.joinable()) thread_.join();
-        SetTarget(nullptr);
-    }
-
-    void SetTimeout(int ms) {
-        std::lock_guard lock(m_);
-        timeoutMs_ = ms;
-        if (ms > 0 && !thread_.joinable()) thread_ = std::thread([this] { run(); });
-    }
-
-    // The attachment that a late call is cut off from.
-    void SetTarget(IAttachment* att) {
-        if (att) att->addRef();
-        std::lock_guard lock(m_);
-        if (target_) target_->release();
-        target_ = att;
-    }
-
-    void Begin() {
-        std::lock_guard lock(m_);
-        if (depth_++ > 0 || timeoutMs_ <= 0) return;
-        armed_ = true;
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-        cv_.notify_all();
-    }
-    // A call that makes progress (another batch of rows) gets more time.
-    void Kick() {
-        std::lock_guard lock(m_);
-        if (armed_)
-            deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
-    }
-    void End() {
-        std::lock_guard lock(m_);
-        if (--depth_ == 0) armed_ = false;
-    }
-
-  private:
-    void run() {
-        std::unique_lock lock(m_);
-        while (!stop_) {
-            if (!armed_) {
-                cv_.wait(lock);
-                continue;
-            }
-            if (cv_.wait_until(lock, deadline_) != std::cv_status::timeout) continue;
-            if (!armed_ || std::chrono::steady_clock::now() < deadline_) continue;
-            armed_ = false;
-            if (!target_) continue;
-            try {
-                Status st;
-                target_->cancelOperation(&st, fb_cancel_abort);
-            } catch (const FbException&) {
-            }
-        }
-    }
-
-    std::mutex m_;
-    std::condition_variable cv_;
-    std::thread thread_;
-    int timeoutMs_ = 0;
-    int depth_ = 0;
-    bool armed_ = false;
-    bool stop_ = false;
-    std::chrono::steady_clock::time_point deadline_;
-    IAttachment* target_ = nullptr;
-};
-
-// Watches one call to the server for as long as it lives.
-class Watching {
-  public:
-    explicit Watching(CallWatch* watch) : watch_(watch) { watch_->Begin(); }
-    ~Watching() { watch_->End(); }
-    Watching(const Watching&) = delete;
-    Watching& operator=(const Watching&) = delete;
-
-  private:
-    CallWatch* watch_;
-};
 
 // ------------------------------------------------------------ connection
 
 struct FbConnection::Impl {
     IProvider* provider = nullptr;
     IAttachment* att = nullptr;
-    CallWatch watch;
+    CallWatchdog watch;
 };
 
 struct FbConnection::Transaction::Impl {
     IAttachment* att = nullptr;
     ITransaction* tra = nullptr;
-    CallWatch* watch = nullptr;
+    CallWatchdog* watch = nullptr;
 };
-
-// What the rows of a message look like, read once from its metadata: each
-// call into the client library costs more than the reading of a value.
-struct MessageColumn {
-    unsigned type, subType, length, charset, offset, nullOffset;
-    int scale;
-    const char* field;
-    const char* alias;
-};
-
-std::vector<MessageColumn> describe(Status& st, IMessageMetadata* meta) {
-    std::vector<MessageColumn> cols(meta->getCount(&st));
-    for (unsigned i = 0; i < cols.size(); ++i) {
-        MessageColumn& c = cols[i];
-        c.type = meta->getType(&st, i) & ~1u;
-        c.subType = unsigned(meta->getSubType(&st, i));
-        c.length = meta->getLength(&st, i);
-        c.charset = meta->getCharSet(&st, i);
-        c.offset = meta->getOffset(&st, i);
-        c.nullOffset = meta->getNullOffset(&st, i);
-        c.scale = meta->getScale(&st, i);
-        c.field = meta->getField(&st, i);
-        c.alias = meta->getAlias(&st, i);
-    }
-    return cols;
-}
 
 struct FbConnection::Statement::Impl {
     IAttachment* att = nullptr;
     ITransaction* tra = nullptr;
-    CallWatch* watch = nullptr;
+    CallWatchdog* watch = nullptr;
     IStatement* stmt = nullptr;
     IMessageMetadata* inMeta = nullptr;
     IMessageMetadata* outMeta = nullptr;
@@ -336,7 +150,7 @@ void FbConnection::Attach(const Params& p) {
 void FbConnection::Detach() noexcept {
     if (!impl_->att) return;
     {
-        Watching watching(&impl_->watch);
+        WatchedCall watching(&impl_->watch);
         try {
             Status st;
             impl_->att->detach(&st);
@@ -366,7 +180,7 @@ bool FbConnection::IsAttached() const {
 
 bool FbConnection::Ping() noexcept {
     if (!impl_->att) return false;
-    Watching watching(&impl_->watch);
+    WatchedCall watching(&impl_->watch);
     try {
         Status st;
         impl_->att->ping(&st);
@@ -386,7 +200,7 @@ FbConnection::Transaction::~Transaction() {
 
 void FbConnection::Transaction::Commit() {
     if (!impl_->tra) throw FbError(QStringLiteral("Транзакция уже завершена"), 0);
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         impl_->tra->commit(&st);
@@ -398,7 +212,7 @@ void FbConnection::Transaction::Commit() {
 
 void FbConnection::Transaction::Rollback() noexcept {
     if (!impl_->tra) return;
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         impl_->tra->rollback(&st);
@@ -416,7 +230,7 @@ std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(bool readOnly) {
 
 std::unique_ptr<FbConnection::Transaction> FbConnection::Begin(const TransactionOptions& options) {
     if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
-    Watching watching(&impl_->watch);
+    WatchedCall watching(&impl_->watch);
     try {
         Status st;
         IXpbBuilder* tpb =
@@ -454,7 +268,7 @@ FbConnection::Statement::~Statement() {
     if (impl_->inMeta) impl_->inMeta->release();
     if (impl_->outMeta) impl_->outMeta->release();
     if (impl_->stmt) {
-        Watching watching(impl_->watch);
+        WatchedCall watching(impl_->watch);
         try {
             Status st;
             impl_->stmt->free(&st);
@@ -467,7 +281,7 @@ FbConnection::Statement::~Statement() {
 std::unique_ptr<FbConnection::Statement> FbConnection::Prepare(Transaction& tr,
                                                                const QString& sql) {
     if (!impl_->att) throw FbError(QStringLiteral("Нет подключения к базе данных"), 0);
-    Watching watching(&impl_->watch);
+    WatchedCall watching(&impl_->watch);
     try {
         Status st;
         auto impl = std::make_unique<Statement::Impl>();
@@ -478,8 +292,8 @@ std::unique_ptr<FbConnection::Statement> FbConnection::Prepare(Transaction& tr,
                                          IStatement::PREPARE_PREFETCH_METADATA);
         impl->inMeta = impl->stmt->getInputMetadata(&st);
         impl->outMeta = impl->stmt->getOutputMetadata(&st);
-        impl->in = describe(st, impl->inMeta);
-        impl->out = describe(st, impl->outMeta);
+        impl->in = DescribeMessage(&st, impl->inMeta);
+        impl->out = DescribeMessage(&st, impl->outMeta);
         impl->inLength = impl->inMeta->getMessageLength(&st);
         impl->outLength = impl->outMeta->getMessageLength(&st);
         return std::unique_ptr<Statement>(new Statement(std::move(impl)));
@@ -542,62 +356,12 @@ std::vector<unsigned char> FbConnection::Statement::Impl::bindInput(
     for (unsigned i = 0; i < count; ++i) {
         const Value& v = params[i];
         const MessageColumn& col = in[i];
-        unsigned char* p = b + col.offset;
-        store<ISC_SHORT>(b + col.nullOffset, v.isNull() ? -1 : 0);
+        SetNullIn(b, col, v.isNull());
         if (v.isNull()) continue;
-        const unsigned type = col.type;
-        const unsigned length = col.length;
-        const int scale = col.scale;
-        switch (type) {
-            case SQL_TEXT: {
-                const QByteArray bytes = v.toBytes().left(length);
-                std::memset(p, ' ', length);
-                std::memcpy(p, bytes.constData(), size_t(bytes.size()));
-                break;
-            }
-            case SQL_VARYING: {
-                const QByteArray bytes = v.toBytes().left(length);
-                store<ISC_USHORT>(p, ISC_USHORT(bytes.size()));
-                std::memcpy(p + 2, bytes.constData(), size_t(bytes.size()));
-                break;
-            }
-            case SQL_SHORT:
-                store<ISC_SHORT>(p, ISC_SHORT(std::llround(v.toFloat() * scaleFactor(scale))));
-                break;
-            case SQL_LONG:
-                store<ISC_LONG>(p, scale ? ISC_LONG(std::llround(v.toFloat() * scaleFactor(scale)))
-                                         : ISC_LONG(v.toInt()));
-                break;
-            case SQL_INT64:
-                store<ISC_INT64>(p, scale
-                                        ? ISC_INT64(std::llround(v.toFloat() * scaleFactor(scale)))
-                                        : ISC_INT64(v.toInt()));
-                break;
-            case SQL_FLOAT:
-                store<float>(p, float(v.toFloat()));
-                break;
-            case SQL_DOUBLE:
-            case SQL_D_FLOAT:
-                store<double>(p, v.toFloat());
-                break;
-            case SQL_TIMESTAMP:
-                store<ISC_TIMESTAMP>(p, toServerTimestamp(v.toFloat()));
-                break;
-            case SQL_TYPE_DATE:
-                store<ISC_DATE>(p, toServerTimestamp(v.toFloat()).timestamp_date);
-                break;
-            case SQL_TYPE_TIME:
-                store<ISC_TIME>(p, toServerTimestamp(v.toFloat()).timestamp_time);
-                break;
-            case SQL_BOOLEAN:
-                store<FB_BOOLEAN>(p, v.toFlag() || v.toInt() ? 1 : 0);
-                break;
-            case SQL_BLOB:
-                store<ISC_QUAD>(p, writeBlob(st, v.toBytes()));
-                break;
-            default:
-                throw FbError(QStringLiteral("Неподдерживаемый тип параметра %1").arg(type), 0);
-        }
+        if (col.type == SQL_BLOB)
+            SetBlobIdIn(b, col, writeBlob(st, v.toBytes()));
+        else
+            WriteColumn(b, col, v);
     }
     return buf;
 }
@@ -605,47 +369,8 @@ std::vector<unsigned char> FbConnection::Statement::Impl::bindInput(
 std::vector<FieldDef> FbConnection::Statement::Impl::fields() {
     std::vector<FieldDef> result;
     result.reserve(out.size());
-    for (const MessageColumn& col : out) {
-        FieldDef f;
-        f.name = QString::fromLatin1(col.alias && *col.alias ? col.alias : col.field);
-        const unsigned type = col.type;
-        const unsigned length = col.length;
-        const unsigned charset = col.charset;
-        switch (type) {
-            case SQL_TEXT:
-            case SQL_VARYING:
-                f.type = FieldType::Text;
-                f.fixed = type == SQL_TEXT;
-                f.size = int(length) / bytesPerChar(charset);
-                break;
-            case SQL_SHORT:
-            case SQL_LONG:
-            case SQL_INT64:
-                f.type = col.scale ? FieldType::Float : FieldType::Integer;
-                break;
-            case SQL_FLOAT:
-            case SQL_DOUBLE:
-            case SQL_D_FLOAT:
-                f.type = FieldType::Float;
-                break;
-            case SQL_TIMESTAMP:
-            case SQL_TYPE_DATE:
-            case SQL_TYPE_TIME:
-                f.type = FieldType::DateTime;
-                break;
-            case SQL_BOOLEAN:
-                f.type = FieldType::Boolean;
-                break;
-            case SQL_BLOB:
-                f.type = FieldType::Blob;
-                f.textBlob = col.subType == 1;
-                break;
-            default:
-                f.type = FieldType::Text;
-                break;
-        }
-        result.push_back(f);
-    }
+    for (const MessageColumn& col : out)
+        result.push_back(ColumnField(col));
     return result;
 }
 
@@ -653,74 +378,12 @@ template <typename Sink>
 void FbConnection::Statement::Impl::readRow(Status& st, const unsigned char* b, Sink&& push) {
     for (size_t i = 0; i < out.size(); ++i) {
         const MessageColumn& col = out[i];
-        if (load<ISC_SHORT>(b + col.nullOffset) != 0) {
+        if (IsNullIn(b, col))
             push(i, Value());
-            continue;
-        }
-        const unsigned char* p = b + col.offset;
-        const unsigned type = col.type;
-        const int scale = col.scale;
-        const unsigned charset = col.charset;
-        auto number = [&](qint64 raw) {
-            return scale ? Value::FromFloat(double(raw) / scaleFactor(scale)) : Value::FromInt(raw);
-        };
-        switch (type) {
-            case SQL_TEXT: {
-                unsigned n = col.length;
-                while (n > 0 && p[n - 1] == ' ')
-                    --n;  // the server pads CHAR with blanks
-                const char* s = reinterpret_cast<const char*>(p);
-                push(i, isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
-                                                 : textValue(s, n));
-                break;
-            }
-            case SQL_VARYING: {
-                const ISC_USHORT n = load<ISC_USHORT>(p);
-                const char* s = reinterpret_cast<const char*>(p + 2);
-                push(i, isBinaryCharset(charset) ? Value::FromBytes(QByteArray(s, n))
-                                                 : textValue(s, n));
-                break;
-            }
-            case SQL_SHORT:
-                push(i, number(load<ISC_SHORT>(p)));
-                break;
-            case SQL_LONG:
-                push(i, number(load<ISC_LONG>(p)));
-                break;
-            case SQL_INT64:
-                push(i, number(load<ISC_INT64>(p)));
-                break;
-            case SQL_FLOAT:
-                push(i, Value::FromFloat(load<float>(p)));
-                break;
-            case SQL_DOUBLE:
-            case SQL_D_FLOAT:
-                push(i, Value::FromFloat(load<double>(p)));
-                break;
-            case SQL_TIMESTAMP:
-                push(i, Value::FromFloat(fromServerTimestamp(load<ISC_TIMESTAMP>(p))));
-                break;
-            case SQL_TYPE_DATE:
-                push(i, Value::FromFloat(double(qint64(load<ISC_DATE>(p)) - ServerDayOffset)));
-                break;
-            case SQL_TYPE_TIME:
-                push(i, Value::FromFloat(double(load<ISC_TIME>(p) / 10) / MSecsPerDay));
-                break;
-            case SQL_BOOLEAN:
-                push(i, Value::FromText(FlagText(load<FB_BOOLEAN>(p) != 0)));
-                break;
-            case SQL_BLOB: {
-                QByteArray data = readBlob(st, load<ISC_QUAD>(p));
-                if (col.subType == 1 && !isBinaryCharset(charset))
-                    push(i, Value::FromText(FromWin1251(data)));
-                else
-                    push(i, Value::FromBytes(std::move(data)));
-                break;
-            }
-            default:
-                push(i, Value());
-                break;
-        }
+        else if (col.type == SQL_BLOB)
+            push(i, BlobValue(col, readBlob(st, BlobIdIn(b, col))));
+        else
+            push(i, ReadColumn(b, col));
     }
 }
 
@@ -733,7 +396,7 @@ std::vector<Value> FbConnection::Statement::Impl::readRow(Status& st, const unsi
 template <typename OnRow>
 void FbConnection::Statement::Impl::fetchAll(Status& st, const std::vector<Value>& params,
                                              OnRow&& onRow) {
-    Watching watching(watch);
+    WatchedCall watching(watch);
     std::vector<unsigned char> input = bindInput(st, params);
     Holder<IResultSet> rs;
     rs.p = stmt->openCursor(&st, tra, inMeta, input.data(), outMeta, 0);
@@ -779,7 +442,7 @@ ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& par
 
 void FbConnection::Statement::Execute(const std::vector<Value>& params,
                                       std::vector<Value>* output) {
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         Impl& d = *impl_;
@@ -795,7 +458,7 @@ void FbConnection::Statement::Execute(const std::vector<Value>& params,
 }
 
 quint64 FbConnection::Statement::AffectedRecords() {
-    Watching watching(impl_->watch);
+    WatchedCall watching(impl_->watch);
     try {
         Status st;
         return impl_->stmt->getAffectedRecords(&st);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/Global.h"
+#include "core/Error.h"
 #include "data/Value.h"
 
 // An error reported by the database client, with the server's text.

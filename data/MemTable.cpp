@@ -1,4 +1,6 @@
 #include "data/MemTable.h"
+#include "core/Error.h"
+#include "core/Win1251.h"
 
 #include <algorithm>
 #include <numeric>

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 #include "data/Value.h"
 
 class TMemTable;

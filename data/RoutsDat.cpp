@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/Error.h"
 #include "data/DataModule.h"
 #include "data/OldRecords.h"
 
@@ -42,7 +43,7 @@ std::optional<QByteArray> ReadOldFile(const QString& path) {
 
 class TOldDataImport {
   public:
-    explicit TOldDataImport(const ImportProgress& progress) : progress_(progress) {}
+    TOldDataImport(TDM& dm, const ImportProgress& progress) : dm_(dm), progress_(progress) {}
 
     // Before any row is made: a file that fails must leave nothing behind.
     void ReadOldFiles() {
@@ -59,7 +60,7 @@ class TOldDataImport {
     }
 
     void ImportOldTasks() {
-        TMemTable& t = DM->cdsTask;
+        TMemTable& t = dm_.cdsTask;
         // Columns are found, and the numbers taken, before the first row is
         // made: a failure on the way leaves no half import to be sent later.
         TField id = t.FieldByName(QStringLiteral("ID"));
@@ -71,7 +72,7 @@ class TOldDataImport {
         TField details = t.FieldByName(QStringLiteral("DETAILS"));
         TField executed = t.FieldByName(QStringLiteral("EXECUTED"));
         TField notified = t.FieldByName(QStringLiteral("NOTIFIED"));
-        const std::vector<int> ids = DM->NewTaskIds(int(tasks_.size()));
+        const std::vector<int> ids = dm_.NewTaskIds(int(tasks_.size()));
         // The table keeps its rows in order of their due moment: rows put in
         // in that order (file order among equal ones) each land at its end,
         // and the table ends as if they had come in file order.
@@ -95,19 +96,19 @@ class TOldDataImport {
             t.Post();
             report(ImportStage::Tasks);
         }
-        DM->ApplyTable(t);
+        dm_.ApplyTable(t);
     }
 
     void ImportOldNotes() {
         if (!notesFile_) return;
-        TMemTable& n = DM->cdsNote;
+        TMemTable& n = dm_.cdsNote;
         TField text = n.FieldByName(QStringLiteral("TEXT"));
         n.First();
         n.Edit();  // starts the row when there is none
         text.SetBytes(*notesFile_);
         n.Post();
         report(ImportStage::Notes);
-        DM->ApplyTable(n);
+        dm_.ApplyTable(n);
     }
 
     void LoadOldBirths() {
@@ -115,7 +116,7 @@ class TOldDataImport {
     }
 
     void ImportOldBirths() {
-        TMemTable& t = DM->cdsBirth;
+        TMemTable& t = dm_.cdsBirth;
         TField id = t.FieldByName(QStringLiteral("ID"));
         TField user = t.FieldByName(QStringLiteral("USER_ID"));
         TField caption = t.FieldByName(QStringLiteral("CAPTION"));
@@ -124,7 +125,7 @@ class TOldDataImport {
         TField category = t.FieldByName(QStringLiteral("CATEGORY"));
         TField comment = t.FieldByName(QStringLiteral("COMMENT"));
         TField notified = t.FieldByName(QStringLiteral("NOTIFIED"));
-        const std::vector<int> ids = DM->NewBirthIds(int(births_.size()));
+        const std::vector<int> ids = dm_.NewBirthIds(int(births_.size()));
         for (size_t i = 0; i < births_.size(); ++i) {
             const TOldBirthRec& r = births_[i];
             t.Append();
@@ -139,7 +140,7 @@ class TOldDataImport {
             t.Post();
             report(ImportStage::Events);
         }
-        DM->ApplyTable(t);
+        dm_.ApplyTable(t);
     }
 
   private:
@@ -148,6 +149,7 @@ class TOldDataImport {
         if (progress_) progress_(stage, done_, total_);
     }
 
+    TDM& dm_;
     const ImportProgress& progress_;
     std::optional<QByteArray> tasksFile_, notesFile_, birthFile_;
     std::vector<TOldTaskRec> tasks_;
@@ -157,8 +159,8 @@ class TOldDataImport {
 
 }  // namespace
 
-void ImportOldData(const ImportProgress& progress) {
-    TOldDataImport import(progress);
+void ImportOldData(TDM& dm, const ImportProgress& progress) {
+    TOldDataImport import(dm, progress);
     import.ReadOldFiles();
     import.LoadOldTasks();
     import.ImportOldTasks();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+class TDM;
+
 struct TOldFilePaths {
     QString tasks, notes, birth;
 };
@@ -23,9 +25,9 @@ enum class ImportStage { Tasks, Notes, Events };
 // table in browse mode, so it may let the event loop run.
 using ImportProgress = std::function<void(ImportStage stage, int done, int total)>;
 
-// The whole import into the data module's tables, each table sent once:
+// The whole import into the tables of `dm`, each table sent once:
 // the tasks, the notes page (replacing the one there), the events. All
 // three files are read whole before the first row is made; a file that is
 // there but cannot be read ends the import with an EQuillet naming it, and
 // nothing has been imported. Missing files are skipped.
-void ImportOldData(const ImportProgress& progress = {});
+void ImportOldData(TDM& dm, const ImportProgress& progress = {});

@@ -1,4 +1,5 @@
 #include "data/ServerProbe.h"
+#include "core/Error.h"
 
 #include <chrono>
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/Global.h"
+#include "core/Win1251.h"
 
 qint64 Value::toInt() const {
     switch (kind()) {

@@ -12,6 +12,9 @@
 #include <QTimeEdit>
 #include <algorithm>
 
+#include "core/Formats.h"
+#include "core/Win1251.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Win1251Validator.h"
 #include "platform/WindowPlace.h"
@@ -92,6 +95,7 @@ TfrmNewTask::TfrmNewTask(QWidget* parent) : QDialog(parent) {
             [this] { Guarded([&] { chbNeedAlertClick(); }); });
     connect(mmDetails, &QPlainTextEdit::textChanged, this,
             [this] { Guarded([&] { detailsChanged(); }); });
+    FitToDesktop(this);
 }
 
 void TfrmNewTask::detailsChanged() {
@@ -243,6 +247,11 @@ void TfrmNewTask::SetDetailsText(const QString& text) {
     }
     detailsShown_ = mmDetails->toPlainText();
     detailsText_ = detailsShown_;
+}
+
+TaskFields TfrmNewTask::Fields() const {
+    return {chbNeedAlert->isChecked(), PickedMoment(), edCaption->text(),
+            edCategory->text(),        DetailsText(),  chbExecuted->isChecked()};
 }
 
 void TfrmNewTask::SetTextLimits(int caption, int category, int details) {

@@ -5,7 +5,8 @@
 #include <QDialog>
 #include <QString>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
+#include "plan/TaskFields.h"
 
 class QCheckBox;
 class QDateEdit;
@@ -47,6 +48,9 @@ class TfrmNewTask : public QDialog {
     // hold are not taken.
     QString DetailsText() const;
     void SetDetailsText(const QString& text);
+    // What the controls hold, the moment and the details as given back
+    // above (also when the reminder is off).
+    TaskFields Fields() const;
     // Longest texts the columns take; the boxes accept no more.
     void SetTextLimits(int caption, int category, int details);
 

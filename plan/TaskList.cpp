@@ -2,6 +2,9 @@
 
 #include <QHash>
 
+#include "core/Clock.h"
+#include "core/Error.h"
+#include "core/Formats.h"
 #include "data/MemTable.h"
 
 QString WeekDayTag(TDateTime date) {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 
 class TMemTable;
 

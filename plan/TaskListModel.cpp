@@ -4,7 +4,7 @@
 #include <QFontMetrics>
 #include <QPixmap>
 #include <QStyle>
-#include <QWidget>
+#include <QTableView>
 #include <algorithm>
 
 const int TaskListModel::ColumnWidths[ColumnCount] = {106, 70, 270, 140, 74};
@@ -28,7 +28,12 @@ int widestDate(const QFont& font) {
 
 }  // namespace
 
-TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent) {
+TaskListModel::TaskListModel(QObject* parent)
+    : RowListModel(
+          {QStringLiteral("Дата"), QStringLiteral("Время"), QStringLiteral("Задание"),
+           QStringLiteral("Категория"), QStringLiteral("Выполнено")},
+          {&TaskRow::date, &TaskRow::time, &TaskRow::caption, &TaskRow::category, &TaskRow::done},
+          parent) {
     icons_[0] = QIcon(QStringLiteral(":/bell_16.png"));
     icons_[1] = QIcon(QStringLiteral(":/dial_16.png"));
     QPixmap none(PictureSize, PictureSize);
@@ -36,58 +41,21 @@ TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent) {
     icons_[2] = QIcon(none);
 }
 
-int TaskListModel::ColumnWidth(int column, const QFont& font, const QWidget* view) {
+int TaskListModel::ColumnWidth(int column, const QTableView& view) const {
     const int usual = ColumnWidths[column];
     if (column != ColDate) return usual;
     const int margin =
-        QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
     // The picture, the gap after it and the margins of the cell, with room to spare.
-    return std::max(usual, widestDate(font) + PictureSize + 6 * margin + 8);
-}
-
-void TaskListModel::Reset(std::vector<TaskRow>&& rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-int TaskListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
-}
-
-int TaskListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    return std::max(usual, widestDate(view.font()) + PictureSize + 6 * margin + 8);
 }
 
 QVariant TaskListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size())) return {};
-    const TaskRow& r = rows_[size_t(index.row())];
-    if (role == Qt::DisplayRole) {
-        switch (index.column()) {
-            case ColDate:
-                return r.date;
-            case ColTime:
-                return r.time;
-            case ColCaption:
-                return r.caption;
-            case ColCategory:
-                return r.category;
-            case ColDone:
-                return r.done;
-        }
-    } else if (role == Qt::DecorationRole && index.column() == ColDate) {
-        // An overdue task (2) shows no picture, but keeps its place.
-        if (r.icon >= 0 && r.icon < 3) return icons_[r.icon];
-    } else if (role == Qt::UserRole) {
-        return r.id;
-    }
+    if (role != Qt::DecorationRole || index.column() != ColDate)
+        return RowListModel::data(index, role);
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    // An overdue task (2) shows no picture, but keeps its place.
+    const int icon = RowAt(index.row()).icon;
+    if (icon >= 0 && icon < 3) return icons_[icon];
     return {};
-}
-
-QVariant TaskListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const captions[ColumnCount] = {"Дата", "Время", "Задание", "Категория",
-                                                      "Выполнено"};
-    if (section < 0 || section >= ColumnCount) return {};
-    return QString::fromUtf8(captions[section]);
 }

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+class ListPage;
 class QKeyEvent;
 class QMenu;
 class QTableView;
@@ -31,12 +32,8 @@ class TTaskPlan : public QObject {
     // ID of the first selected row of the task list, 0 when none.
     int SelectedTaskId() const;
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void ListViewKeyDown(QKeyEvent* event, bool& handled);
-    void SelectRow(int row);
 
-    QMenu* popmPlan_;
+    ListPage* list_ = nullptr;
 };

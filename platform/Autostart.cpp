@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "core/Global.h"
+#include "core/Error.h"
 
 namespace Autostart {
 namespace {
@@ -16,11 +16,17 @@ QString configHome() {
     return QDir::cleanPath(QDir::homePath() + QStringLiteral("/.config"));
 }
 
-// The program's path as one argument of the Exec key: quoted, with '"', '`',
-// '$' and '\' escaped inside the quotes; then, as the key's value is itself
-// an escaped string, every backslash doubled and line breaks written as
-// escapes; and '%', which would start a field code, doubled.
-QString execArgument(const QString& path) {
+[[noreturn]] void failed() {
+    throw EQuillet(QStringLiteral("Failed to set data for 'Quillet'"));
+}
+
+}  // namespace
+
+// Quoted, with '"', '`', '$' and '\' escaped inside the quotes; then, as the
+// key's value is itself an escaped string, every backslash doubled and line
+// breaks written as escapes; and '%', which would start a field code,
+// doubled (the launcher undoes the quoting before it expands field codes).
+QString ExecArgument(const QString& path) {
     QString quoted = QStringLiteral("\"");
     for (QChar c : path) {
         if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') quoted += u'\\';
@@ -54,29 +60,27 @@ QString execArgument(const QString& path) {
     return value;
 }
 
-[[noreturn]] void failed() {
-    throw EQuillet(QStringLiteral("Failed to set data for 'Quillet'"));
-}
-
-}  // namespace
-
 QString EntryPath() {
     return configHome() + QStringLiteral("/autostart/Quillet.desktop");
+}
+
+QString EntryText(const QString& exePath) {
+    return QStringLiteral(
+               "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=Quillet\n"
+               "Comment=Органайзер Quillet\n"
+               "Icon=quillet\n"
+               "Exec=%1 -h -p5\n"
+               "Terminal=false\n"
+               "X-GNOME-Autostart-enabled=true\n")
+        .arg(ExecArgument(exePath));
 }
 
 void WriteEntry(const QString& exePath) {
     const QString path = EntryPath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) failed();
-    const QString text = QStringLiteral(
-                             "[Desktop Entry]\n"
-                             "Type=Application\n"
-                             "Name=Quillet\n"
-                             "Comment=Органайзер Quillet\n"
-                             "Exec=%1 -h -p5\n"
-                             "Terminal=false\n"
-                             "X-GNOME-Autostart-enabled=true\n")
-                             .arg(execArgument(exePath));
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = EntryText(exePath).toUtf8();
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) failed();
 }

@@ -7,7 +7,7 @@
 #include <QString>
 #include <exception>
 
-#include "core/Global.h"
+#include "core/Error.h"
 
 void ShowErrorReport(const QString& text);
 

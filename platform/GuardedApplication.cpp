@@ -1,5 +1,6 @@
 #include "platform/GuardedApplication.h"
 
+#include "core/Error.h"
 #include "platform/ErrorReport.h"
 
 bool TGuardedApplication::notify(QObject* receiver, QEvent* event) {

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <cerrno>
 
-#include "core/Global.h"
+#include "core/Error.h"
 #include "platform/RuntimeDir.h"
 
 bool InstanceLock::ProbeAlreadyRunning(const QString& name) {

@@ -1,4 +1,7 @@
 #include "platform/ProfileFile.h"
+#include "core/Error.h"
+#include "core/Formats.h"
+#include "core/Win1251.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -15,7 +15,7 @@
 
 #include <QString>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 
 namespace ProfileFile {
 

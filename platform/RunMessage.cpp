@@ -14,7 +14,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/Global.h"
+#include "core/Error.h"
 #include "platform/RuntimeDir.h"
 
 namespace {

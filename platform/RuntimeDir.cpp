@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "core/Global.h"
+#include "core/Error.h"
 
 QString RuntimeDir() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");

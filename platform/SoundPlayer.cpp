@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "core/Global.h"
+#include "core/Error.h"
 
 namespace {
 

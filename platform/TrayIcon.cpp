@@ -3,18 +3,113 @@
 #include <xcb/xcb.h>
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
-TrayIcon::TrayIcon(const QIcon& icon, const QString& tip, QMenu* menu, QObject* parent)
-    : QObject(parent), icon_(new QSystemTrayIcon(icon, this)), menu_(menu) {
+#include "platform/StatusNotifier.h"
+
+namespace {
+
+const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+QDBusMessage hostQuestion() {
+    QDBusMessage m = QDBusMessage::createMethodCall(
+        WatcherService, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    m << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    m.setAutoStartService(false);  // a watcher is looked for, not started
+    return m;
+}
+
+bool saysYes(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+}
+
+// Whether a StatusNotifierItem tray is on `bus`, asked the way Qt asks it.
+bool busTrayNow(const QDBusConnection& bus) {
+    if (!bus.isConnected() || !bus.interface() ||
+        !bus.interface()->isServiceRegistered(WatcherService).value())
+        return false;
+    return saysYes(bus.call(hostQuestion(), QDBus::Block, 500));
+}
+
+}  // namespace
+
+TrayIcon::TrayIcon(const QIcon& icon, const QString& tip, QMenu* menu, QObject* parent,
+                   QDBusConnection bus)
+    : QObject(parent), menu_(menu), bus_(std::move(bus)) {
+    // Qt settles now, once, whether its icon goes to a tray on the session
+    // bus or to an XEmbed tray; it is asked the same question first.
+    qtOnBus_ = busTrayNow(QDBusConnection::sessionBus());
+    busTray_ = busTrayNow(bus_);
+    icon_ = new QSystemTrayIcon(icon, this);
     icon_->setToolTip(tip);
     // The standard way: the tray shows the menu itself on a right press,
     // over D-Bus on StatusNotifierItem trays.
     icon_->setContextMenu(menu);
     connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::activated);
+    own_ = new StatusNotifier(icon, tip, menu, bus_, this);
+    connect(own_, &StatusNotifier::activated, this, &TrayIcon::activated);
     QCoreApplication::instance()->installNativeEventFilter(this);
+
+    // Trays come and go: XEmbed ones are looked for every 1.5 seconds,
+    // those on the bus are heard of as their watcher comes and goes.
+    look_ = new QTimer(this);
+    look_->setInterval(1500);
+    connect(look_, &QTimer::timeout, this, &TrayIcon::LookForTrays);
+    look_->start();
+    if (bus_.isConnected()) {
+        auto* watcher = new QDBusServiceWatcher(WatcherService, bus_,
+                                                QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+            // A restarted watcher knows nothing of the icon: it is told again.
+            if (route_ == TrayRoute::Own) own_->Register();
+            LookForTrays();
+        });
+        connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+            busTray_ = false;
+            Choose();
+        });
+        for (const char* signal :
+             {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+            bus_.connect(WatcherService, QStringLiteral("/StatusNotifierWatcher"), WatcherService,
+                         QLatin1String(signal), this, SLOT(LookForTrays()));
+    }
+    xembedTray_ = !qtOnBus_ && QSystemTrayIcon::isSystemTrayAvailable();
+    Choose();
+}
+
+void TrayIcon::LookForTrays() {
+    // Without a bus tray at start, Qt looks at XEmbed trays only.
+    xembedTray_ = !qtOnBus_ && QSystemTrayIcon::isSystemTrayAvailable();
+    if (!bus_.isConnected()) {
+        Choose();
+        return;
+    }
+    auto* call = new QDBusPendingCallWatcher(bus_.asyncCall(hostQuestion(), 1000), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {
+        busTray_ = saysYes(call->reply());
+        call->deleteLater();
+        Choose();
+    });
+}
+
+void TrayIcon::Choose() {
+    const TrayRoute route = ChooseTrayRoute(qtOnBus_, xembedTray_, busTray_);
+    if (route == TrayRoute::Own && !own_->IsRegistered()) own_->Register();
+    if (route != TrayRoute::Own && own_->IsRegistered()) own_->Unregister();
+    const bool was = Present();
+    route_ = route;
+    if (Present() != was) emit presentChanged(Present());
 }
 
 TrayIcon::~TrayIcon() {
@@ -26,16 +121,14 @@ void TrayIcon::Show() {
 }
 void TrayIcon::Hide() {
     icon_->hide();
+    look_->stop();
+    own_->Unregister();
 }
 bool TrayIcon::IsVisible() const {
     return icon_->isVisible();
 }
 QString TrayIcon::ToolTip() const {
     return icon_->toolTip();
-}
-
-bool TrayIcon::Available() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void TrayIcon::Press(Qt::MouseButton button, const QPoint& at) {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/WindowPlace.h"
 #include "remind/Notify.h"
@@ -29,6 +30,7 @@ TfrmBirthNotify::TfrmBirthNotify(QWidget* parent) : QDialog(parent) {
     btnOk = new QPushButton(QStringLiteral("Ok"), this);
     btnOk->setGeometry(256, 245, 75, 25);
     connect(btnOk, &QPushButton::clicked, this, [this] { Guarded([&] { accept(); }); });
+    FitToDesktop(this);
 
     // A missing or broken chime must not cost the notice.
     soundError_ = OpenAlarmSound(MP);

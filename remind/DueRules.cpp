@@ -38,21 +38,14 @@ int FindDueTask(const TMemTable& t, TDateTime now) {
     return -1;
 }
 
-bool EventIsDue(TDateTime eventDate, bool notified, TDateTime now, int notifyDays,
-                TDateTime notifyTime) {
-    if (notified || MsOfDay(now) < MsOfDay(notifyTime)) return false;
-    const TDateTime today = DateOf(now);
-    return leadDays(eventDate, today, YearOf(today)) < notifyDays;
-}
-
 int FindDueEvent(const TMemTable& b, int from, TDateTime now, int notifyDays,
                  TDateTime notifyTime) {
     if (!b.Active()) return -1;
     // Before the notice time of the day nothing is announced.
     if (MsOfDay(now) < MsOfDay(notifyTime)) return -1;
     const int cDate = column(b, "DATE"), cNotified = column(b, "NOTIFIED");
-    // The same test as EventIsDue, with the day worked out once a pass (it
-    // runs ten times a second over every event).
+    // The day is worked out once a pass (it runs ten times a second over
+    // every event).
     const TDateTime today = DateOf(now);
     const int year = YearOf(today);
     for (int row = std::max(from, 0); row < b.RecordCount(); ++row)

@@ -13,14 +13,9 @@ class TMemTable;
 // reminder that still lies ahead.
 int FindDueTask(const TMemTable& cdsTask, TDateTime now);
 
-// Whether an event's notice is due at `now`: its day moved into the
-// present year lies fewer than `notifyDays` days ahead (or has passed), it
-// has not been announced this year, and the time of day has reached
-// `notifyTime`.
-bool EventIsDue(TDateTime eventDate, bool notified, TDateTime now, int notifyDays,
-                TDateTime notifyTime);
-
-// The first event at or after row `from` of `cdsBirth` whose notice is due,
-// or -1.
+// The first event at or after row `from` of `cdsBirth` whose notice is due
+// at `now`, or -1: its day moved into the present year lies fewer than
+// `notifyDays` days ahead (or has passed), it has not been announced this
+// year (NOTIFIED), and the time of day has reached `notifyTime`.
 int FindDueEvent(const TMemTable& cdsBirth, int from, TDateTime now, int notifyDays,
                  TDateTime notifyTime);

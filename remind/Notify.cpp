@@ -14,6 +14,10 @@
 #include <QTimeEdit>
 #include <algorithm>
 
+#include "core/Clock.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
 #include "platform/WindowPlace.h"
@@ -51,20 +55,6 @@ bool PlayAlarmSound(SoundPlayer& player, QString& openError, QString* error) {
     return failure.isEmpty();
 }
 
-namespace {
-
-// The button keeps its width; its caption gets a smaller font when the
-// system font is too wide for it.
-void FitCaption(QPushButton* button) {
-    QFont font = button->font();
-    while (button->sizeHint().width() > button->width() && font.pointSizeF() > 6) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-        button->setFont(font);
-    }
-}
-
-}  // namespace
-
 TfrmNotify::TfrmNotify(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Напоминание (план)"));
     setWindowFlags(FixedDialogFlags);
@@ -89,7 +79,6 @@ TfrmNotify::TfrmNotify(QWidget* parent) : QDialog(parent) {
     btnLater = new QPushButton(QStringLiteral("Напомнить познее"), this);
     btnLater->setGeometry(133, 245, 115, 25);
     btnLater->setAutoDefault(true);
-    FitCaption(btnLater);
     btnOk = new QPushButton(QStringLiteral("Ok"), this);
     btnOk->setGeometry(256, 245, 75, 25);
     btnOk->setAutoDefault(true);
@@ -114,6 +103,7 @@ TfrmNotify::TfrmNotify(QWidget* parent) : QDialog(parent) {
     connect(btnLater, &QPushButton::clicked, this, GUARDED(this, btnLaterClick));
     connect(popmLater, &QMenu::triggered, this,
             [this](QAction* item) { Guarded([&] { Nt12Click(item); }); });
+    FitToDesktop(this);
 
     // A missing or broken chime must not cost the reminder: the error is
     // kept for PlayAlarm to report.

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 #include "platform/SoundPlayer.h"
 
 class QAction;

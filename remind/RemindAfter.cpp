@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QSpinBox>
 
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/WindowPlace.h"
 #include "remind/RemindIn.h"
@@ -47,6 +48,7 @@ TfrmRemindAfter::TfrmRemindAfter(QWidget* parent) : QDialog(parent) {
 
     // Esc rejects the dialog as "Отмена" does.
     AddOkCancel(this, QRect(139, 101, 75, 25), QRect(222, 101, 75, 25), btnOk, btnCancel);
+    FitToDesktop(this);
 }
 
 void TfrmRemindAfter::showEvent(QShowEvent* event) {

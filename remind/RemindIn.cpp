@@ -8,7 +8,10 @@
 #include <QShowEvent>
 #include <QTimeEdit>
 
-#include "core/Global.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/Formats.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/WindowPlace.h"
 
@@ -38,6 +41,7 @@ TfrmRemindIn::TfrmRemindIn(QWidget* parent) : QDialog(parent) {
 
     // Esc rejects the dialog as "Отмена" does.
     AddOkCancel(this, QRect(139, 101, 75, 25), QRect(222, 101, 75, 25), btnOk, btnCancel);
+    FitToDesktop(this);
 }
 
 void TfrmRemindIn::showEvent(QShowEvent* event) {

@@ -3,7 +3,10 @@
 #include <QPlainTextEdit>
 #include <memory>
 
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "core/EventDates.h"
+#include "core/Formats.h"
 #include "data/DataModule.h"
 #include "plan/TaskPlan.h"
 #include "platform/ErrorReport.h"

@@ -11,8 +11,6 @@
 #include <QPointer>
 #include <vector>
 
-#include "core/Global.h"
-
 class TfrmNotify;
 class TfrmBirthNotify;
 class TTaskPlan;

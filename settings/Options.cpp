@@ -16,30 +16,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
+#include "core/ExePath.h"
+#include "core/Formats.h"
 #include "platform/Autostart.h"
+#include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
-#include "platform/ProfileFile.h"
 #include "platform/WindowPlace.h"
 #include "settings/Settings.h"
 
 TfrmOptions* frmOptions = nullptr;
-
-namespace {
-
-const QString kCommon = QStringLiteral("Common");
-const QString kCalendar = QStringLiteral("Calendar");
-const QString kCheckPeriodIndex = QStringLiteral("CheckPeriodIndex");
-const QString kStartup = QStringLiteral("Startup");
-const QString kDebug = QStringLiteral("Debug");
-const QString kNotifyDays = QStringLiteral("NotifyDays");
-const QString kNotifyTime = QStringLiteral("NotifyTime");
-
-constexpr int kDefaultPeriodIndex = 1;
-constexpr TDateTime kDefaultNotifyTime = 10.0 / 24.0;
-
-}  // namespace
 
 TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmOptions"));
@@ -62,7 +49,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     cbCheckPeriod->addItems(
         {QStringLiteral("0.1 секунды"), QStringLiteral("1 секунда"), QStringLiteral("10 секунд")});
     Label1->setBuddy(cbCheckPeriod);
-    chbStartup = new QCheckBox(QStringLiteral("Запускать при загрузке Windows"), tshCommon);
+    chbStartup = new QCheckBox(QStringLiteral("Запускать при входе в систему"), tshCommon);
     chbStartup->setObjectName(QStringLiteral("chbStartup"));
 
     auto* commonLayout = new QVBoxLayout(tshCommon);
@@ -142,18 +129,17 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
 
     connect(btnOk, &QPushButton::clicked, this, GUARDED(this, btnOkClick));
     connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([&] { reject(); }); });
+    FitToDesktop(this);
 }
 
 void TfrmOptions::FormShow() {
-    const QString ini = SettingsFilePath();
-    const int index =
-        ProfileFile::ReadInteger(ini, kCommon, kCheckPeriodIndex, kDefaultPeriodIndex);
+    const StoredOptions o = ReadStoredOptions();
+    const int index = o.checkPeriodIndex;
     cbCheckPeriod->setCurrentIndex(index >= 0 && index < cbCheckPeriod->count() ? index : -1);
-    chbStartup->setChecked(ProfileFile::ReadBool(ini, kCommon, kStartup, true));
-    udNotifyDays->setValue(ProfileFile::ReadInteger(ini, kCalendar, kNotifyDays, 1));
-    const TDateTime time = ProfileFile::ReadTime(ini, kCalendar, kNotifyTime, kDefaultNotifyTime);
-    dtpNotifyTime->setTime(ToQTime(TimeOf(time)));
-    DebugMode = ProfileFile::ReadBool(ini, kCommon, kDebug, false);
+    chbStartup->setChecked(o.startup);
+    udNotifyDays->setValue(o.notifyDays);
+    dtpNotifyTime->setTime(ToQTime(TimeOf(o.notifyTime)));
+    DebugMode = o.debug;
     ApplyOptions();
 }
 
@@ -163,7 +149,7 @@ void TfrmOptions::ApplyOptions() {
         CheckPeriodMs = ms;
     } else if (CheckPeriodMs <= 0) {
         // Nothing loaded yet: without a period no reminder would ever come.
-        CheckPeriodMs = PeriodMsOfIndex(kDefaultPeriodIndex);
+        CheckPeriodMs = PeriodMsOfIndex(StoredOptions().checkPeriodIndex);
     }
     StartupEnabled = chbStartup->isChecked();
     NotifyDays = udNotifyDays->value();
@@ -174,12 +160,12 @@ void TfrmOptions::btnOkClick() {
     // The dialog closes even when a step fails: its report has been shown,
     // and what was done so far stays done.
     Guarded([&] {
-        const QString ini = SettingsFilePath();
-        ProfileFile::WriteInteger(ini, kCommon, kCheckPeriodIndex, cbCheckPeriod->currentIndex());
-        ProfileFile::WriteBool(ini, kCommon, kStartup, chbStartup->isChecked());
-        ProfileFile::WriteInteger(ini, kCalendar, kNotifyDays, udNotifyDays->value());
-        ProfileFile::WriteTime(ini, kCalendar, kNotifyTime,
-                               TimeOf(FromQTime(dtpNotifyTime->time())));
+        StoredOptions o;
+        o.checkPeriodIndex = cbCheckPeriod->currentIndex();
+        o.startup = chbStartup->isChecked();
+        o.notifyDays = udNotifyDays->value();
+        o.notifyTime = TimeOf(FromQTime(dtpNotifyTime->time()));
+        WriteStoredOptions(o);
         ApplyOptions();
         if (!DebugMode) {
             if (StartupEnabled)

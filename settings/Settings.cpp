@@ -2,28 +2,33 @@
 
 #include <QTimer>
 
+#include "core/Clock.h"
+#include "core/ExePath.h"
 #include "platform/ProfileFile.h"
 
 namespace {
-// 10:00:00 as a fraction of the day.
-constexpr TDateTime kDefaultNotifyTime = 10.0 / 24.0;
+
+const StoredOptions kDefaults;
+
+const QString kMainWindow = QStringLiteral("MainWindow");
+const QString kCommon = QStringLiteral("Common");
+const QString kCalendar = QStringLiteral("Calendar");
+const QString kExport = QStringLiteral("Export");
+const QString kCheckPeriodIndex = QStringLiteral("CheckPeriodIndex");
+const QString kStartup = QStringLiteral("Startup");
+const QString kDebug = QStringLiteral("Debug");
+const QString kNotifyDays = QStringLiteral("NotifyDays");
+const QString kNotifyTime = QStringLiteral("NotifyTime");
+
 }  // namespace
 
 int CheckPeriodMs = 0;
 bool StartupEnabled = false;
-int NotifyDays = 1;
-TDateTime NotifyTime = kDefaultNotifyTime;
+int NotifyDays = kDefaults.notifyDays;
+TDateTime NotifyTime = kDefaults.notifyTime;
 bool DebugMode = false;
 quint16 CurYear = 0;
 bool ExportMade = false;
-
-namespace {
-
-const QString kMainWindow = QStringLiteral("MainWindow");
-const QString kCalendar = QStringLiteral("Calendar");
-const QString kExport = QStringLiteral("Export");
-
-}  // namespace
 
 QString SettingsFilePath() {
     // The extension is what follows the last dot of the file name; a dot in
@@ -46,6 +51,27 @@ int PeriodMsOfIndex(int index) {
         default:
             return -1;
     }
+}
+
+StoredOptions ReadStoredOptions() {
+    const QString ini = SettingsFilePath();
+    const StoredOptions& d = kDefaults;
+    StoredOptions o;
+    o.checkPeriodIndex =
+        ProfileFile::ReadInteger(ini, kCommon, kCheckPeriodIndex, d.checkPeriodIndex);
+    o.startup = ProfileFile::ReadBool(ini, kCommon, kStartup, d.startup);
+    o.notifyDays = ProfileFile::ReadInteger(ini, kCalendar, kNotifyDays, d.notifyDays);
+    o.notifyTime = ProfileFile::ReadTime(ini, kCalendar, kNotifyTime, d.notifyTime);
+    o.debug = ProfileFile::ReadBool(ini, kCommon, kDebug, d.debug);
+    return o;
+}
+
+void WriteStoredOptions(const StoredOptions& o) {
+    const QString ini = SettingsFilePath();
+    ProfileFile::WriteInteger(ini, kCommon, kCheckPeriodIndex, o.checkPeriodIndex);
+    ProfileFile::WriteBool(ini, kCommon, kStartup, o.startup);
+    ProfileFile::WriteInteger(ini, kCalendar, kNotifyDays, o.notifyDays);
+    ProfileFile::WriteTime(ini, kCalendar, kNotifyTime, o.notifyTime);
 }
 
 void ReadCurYear() {
@@ -103,8 +129,8 @@ void SetTimerPeriod(QTimer* timer, int ms) {
 void ResetSettingsForTests() {
     CheckPeriodMs = 0;
     StartupEnabled = false;
-    NotifyDays = 1;
-    NotifyTime = kDefaultNotifyTime;
+    NotifyDays = kDefaults.notifyDays;
+    NotifyTime = kDefaults.notifyTime;
     DebugMode = false;
     CurYear = 0;
     ExportMade = false;

@@ -1,5 +1,6 @@
 // The settings file beside the program and the settings the program keeps
-// in memory while it runs.
+// in memory while it runs. The keys of the file and the values a missing
+// key reads as are defined here and in Settings.cpp only.
 //
 // The file (quillet.ini for the program "quillet") holds:
 //   [MainWindow] Left, Top, Width, Height, Maximized
@@ -12,7 +13,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 
 class QTimer;
 
@@ -31,6 +32,20 @@ extern bool ExportMade;
 
 // Reminder timer period of a "Период проверки" list entry; -1 for no entry.
 int PeriodMsOfIndex(int index);
+
+// What the options dialog loads and stores; each member starts as the
+// value its missing key reads as.
+struct StoredOptions {
+    int checkPeriodIndex = 1;            // [Common] CheckPeriodIndex: 1 second
+    bool startup = true;                 // [Common] Startup
+    int notifyDays = 1;                  // [Calendar] NotifyDays
+    TDateTime notifyTime = 10.0 / 24.0;  // [Calendar] NotifyTime: 10:00:00
+    bool debug = false;                  // [Common] Debug, set by hand only
+};
+StoredOptions ReadStoredOptions();
+// Every member but `debug`, in their order; a refused write throws and
+// leaves the later keys unwritten.
+void WriteStoredOptions(const StoredOptions& options);
 
 // CurYear from [Calendar] CurYear, the clock's year when missing or no year.
 void ReadCurYear();

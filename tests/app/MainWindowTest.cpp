@@ -18,6 +18,9 @@
 #include "app/Main.h"
 #include "app/Previnst.h"
 #include "calendar/CalendarRouts.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/Error.h"
 #include "data/DataModule.h"
 #include "platform/Modal.h"
 #include "platform/ProfileFile.h"
@@ -175,6 +178,48 @@ TEST_F(MainWindowTest, NoTrayMeansMinimisingInsteadOfHiding) {
     frmMain->ShowAtStart(true);
     Pump(50);
     EXPECT_TRUE(frmMain->isMinimized()) << "started hidden, it starts minimised";
+}
+
+// A tray that comes up after a hidden start takes the window that stood
+// in for it; a tray that goes brings a hidden window back; a window the
+// user has brought up stays where it is.
+TEST_F(MainWindowTest, TrayComingAndGoingMovesTheWindowThatStandsInForIt) {
+    TfrmMain& m = *frmMain;
+    TfrmMain::ForceTray = 0;
+    m.ShowAtStart(true);
+    Pump(50);
+    ASSERT_TRUE(m.isMinimized());
+    TfrmMain::ForceTray = 1;
+    m.TrayPresenceChanged(true);
+    Pump(50);
+    EXPECT_FALSE(m.isVisible()) << "to the tray that came up";
+
+    TfrmMain::ForceTray = 0;
+    m.TrayPresenceChanged(false);
+    Pump(50);
+    EXPECT_TRUE(m.isVisible() && m.isMinimized()) << "back on the taskbar when the tray goes";
+    TfrmMain::ForceTray = 1;
+    m.TrayPresenceChanged(true);
+    Pump(50);
+    EXPECT_FALSE(m.isVisible()) << "and to the tray again when it restarts";
+
+    m.RestorePlanWindow();
+    Pump(50);
+    TfrmMain::ForceTray = 0;
+    m.TrayPresenceChanged(false);
+    TfrmMain::ForceTray = 1;
+    m.TrayPresenceChanged(true);
+    Pump(50);
+    EXPECT_TRUE(m.isVisible() && !m.isMinimized()) << "a window in use stays up";
+
+    TfrmMain::ForceTray = 0;
+    m.close();
+    Pump(50);
+    ASSERT_TRUE(m.isMinimized()) << "closed with no tray";
+    TfrmMain::ForceTray = 1;
+    m.TrayPresenceChanged(true);
+    Pump(50);
+    EXPECT_FALSE(m.isVisible()) << "where it would have gone";
 }
 
 TEST_F(MainWindowTest, TrayLeftPressOpensRightPressShowsTheMenuOthersDoNothing) {

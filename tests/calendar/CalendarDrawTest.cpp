@@ -8,6 +8,8 @@
 #include <QPainter>
 
 #include "calendar/CalendarRouts.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "calendar/CalendarGeometry.h"
+#include "core/DateTime.h"
 
 namespace {
 TDateTime D(int y, int m, int d) {

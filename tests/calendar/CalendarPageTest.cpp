@@ -7,6 +7,7 @@
 #include "calendar/BirthAdd.h"
 #include "calendar/BirthAll.h"
 #include "calendar/BirthLegend.h"
+#include "core/DateTime.h"
 #include "tests/calendar/CalendarTestSupport.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "app/Main.h"
 #include "calendar/CalendarPage.h"
 #include "calendar/CalendarRouts.h"
+#include "core/DateTime.h"
 #include "data/DataModule.h"
 #include "tests/support/ModalAnswers.h"
 #include "tests/support/ProgramTest.h"

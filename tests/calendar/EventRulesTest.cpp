@@ -5,6 +5,8 @@
 
 #include "calendar/EventRows.h"
 #include "calendar/NewYear.h"
+#include "core/DateTime.h"
+#include "core/Formats.h"
 #include "data/MemTable.h"
 
 namespace {

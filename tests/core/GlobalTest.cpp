@@ -1,7 +1,12 @@
 // The shared routines: date-time arithmetic, formats, clock, code page.
 #include <gtest/gtest.h>
 
-#include "core/Global.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
+#include "core/Formats.h"
+#include "core/Win1251.h"
 
 class GlobalTest : public ::testing::Test {
   protected:

@@ -4,7 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "core/Global.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "core/Log.h"
 #include "tests/support/TempDir.h"
 

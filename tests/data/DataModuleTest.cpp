@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
+#include "core/Win1251.h"
 #include "data/DataModule.h"
 #include "tests/support/TestDb.h"
 

@@ -1,6 +1,7 @@
 // The in-memory table on its own: order, cursor, editing and change log.
 #include <gtest/gtest.h>
 
+#include "core/Error.h"
 #include "data/MemTable.h"
 
 namespace {

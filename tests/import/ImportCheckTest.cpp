@@ -9,6 +9,7 @@
 
 #include "app/ImportCheck.h"
 #include "app/Main.h"
+#include "core/DateTime.h"
 #include "data/DataModule.h"
 #include "platform/ProfileFile.h"
 #include "settings/Settings.h"

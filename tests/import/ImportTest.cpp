@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "data/DataModule.h"
 #include "data/RoutsDat.h"
 #include "tests/import/OldFileBytes.h"
@@ -87,7 +90,7 @@ TEST_F(ImportTest, AllThreeFilesReachTheDatabaseAndStayAsTheyWere) {
     dm.ApplyTable(dm.cdsNote);
 
     ASSERT_TRUE(OldFilesExist());
-    ImportOldData();
+    ImportOldData(dm);
     EXPECT_FALSE(dm.HasUnsentChanges());
 
     // Numbers in file order, user 1, flags as "T"/"F", no date as 0.
@@ -130,7 +133,7 @@ TEST_F(ImportTest, MissingFilesAreSkipped) {
         if (!c.birth.isNull()) write("Birth.dat", c.birth);
         const int tasks = count("TASK"), births = count("BIRTH");
         ASSERT_TRUE(OldFilesExist());
-        ImportOldData();
+        ImportOldData(dm);
         EXPECT_EQ(count("TASK") - tasks, c.taskRows);
         EXPECT_EQ(count("BIRTH") - births, c.birthRows);
         EXPECT_EQ(count("NOTE"), 0);
@@ -166,7 +169,7 @@ TEST_F(ImportTest, AFileThatCannotBeReadImportsNothing) {
             QDir().mkdir(path);
         }
         try {
-            ImportOldData();
+            ImportOldData(dm);
             ADD_FAILURE() << "the import went on";
         } catch (const EQuillet& e) {
             EXPECT_TRUE(e.message().startsWith(QStringLiteral("Не удалось прочитать файл «%1»")

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "core/DateTime.h"
 #include "tests/import/OldFileBytes.h"
 #include "tests/import/OldRecordsFuzz.h"
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/DateTime.h"
 #include "data/OldRecords.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/DateTime.h"
 #include "data/OldRecords.h"
 #include "tests/import/OldFileBytes.h"
 

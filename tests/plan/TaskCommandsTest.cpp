@@ -1,5 +1,6 @@
 // The commands of the task list: deleting chosen tasks, the list's keys
 // (exact modifiers only), and the double click on a row or below the rows.
+#include "core/DateTime.h"
 #include "tests/plan/PlanTestSupport.h"
 
 namespace {
@@ -101,18 +102,14 @@ TEST_F(TaskCommandsTest, KeysWorkOnlyWithTheirExactModifiers) {
                    clickCancel(e);
                });
 
-    // With other modifiers, and Enter, nothing happens.
+    // With other modifiers, and Enter, nothing happens, not even what the
+    // view would do with the key. Which modifiers each key takes is the
+    // table of ListKeyCommand; here each key once.
     const std::pair<Qt::Key, Qt::KeyboardModifiers> idle[] = {
         {Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier},
-        {Qt::Key_A, Qt::ControlModifier | Qt::AltModifier},
         {Qt::Key_Delete, Qt::ShiftModifier},
-        {Qt::Key_Delete, Qt::ControlModifier},
-        {Qt::Key_Delete, Qt::AltModifier},
         {Qt::Key_Insert, Qt::AltModifier},
-        {Qt::Key_Insert, Qt::ShiftModifier},
-        {Qt::Key_Insert, Qt::ControlModifier},
         {Qt::Key_F2, Qt::ControlModifier},
-        {Qt::Key_F2, Qt::ShiftModifier},
         {Qt::Key_Return, Qt::NoModifier},
         {Qt::Key_Enter, Qt::KeypadModifier},
     };

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QScreen>
 
+#include "core/DateTime.h"
 #include "platform/Modal.h"
 #include "platform/TrayIcon.h"
 #include "remind/Notify.h"

@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFile>
 
+#include "core/DateTime.h"
+#include "core/Error.h"
+#include "core/Formats.h"
+#include "core/Win1251.h"
 #include "tests/support/TempDir.h"
 
 using namespace ProfileFile;

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/Global.h"
+#include "core/Error.h"
 #include "tests/platform/AlsaTestHome.h"
 #include "tests/support/TempDir.h"
 

@@ -1,7 +1,7 @@
 // Which task and which events are due, on in-memory tables.
 #include <gtest/gtest.h>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 #include "data/MemTable.h"
 #include "remind/DueRules.h"
 
@@ -87,7 +87,26 @@ TEST(FindDueTask, EarliestFirstAndNoSearchPastAReminderAhead) {
     EXPECT_EQ(FindDueTask(TMemTable{"TASK", "ID"}, kNow), -1) << "a closed table";
 }
 
-TEST(EventIsDue, LeadNoticeTimeAndState) {
+struct EventRow {
+    TDateTime date;
+    bool notified;
+};
+
+TMemTable events(std::initializer_list<EventRow> rows) {
+    TMemTable b{"BIRTH", "ID"};
+    std::vector<std::vector<Value>> values;
+    int id = 0;
+    for (const EventRow& r : rows)
+        values.push_back({Value::FromInt(++id), Value::FromFloat(r.date),
+                          Value::FromText(FlagText(r.notified))});
+    b.Load({{"ID", FieldType::Integer},
+            {"DATE", FieldType::DateTime},
+            {"NOTIFIED", FieldType::Text, 1}},
+           std::move(values));
+    return b;
+}
+
+TEST(FindDueEvent, OneEventByLeadNoticeTimeAndState) {
     const TDateTime ten = EncodeTime(10, 0, 0, 0);
     const TDateTime today = EncodeDateTime(2026, 12, 8, 10, 0, 0, 0);  // a Tuesday
     const struct {
@@ -126,22 +145,16 @@ TEST(EventIsDue, LeadNoticeTimeAndState) {
          EncodeDateTime(2028, 2, 29, 12, 0, 0, 0), 1, ten, true},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(EventIsDue(c.date, c.notified, c.now, c.days, c.notice), c.due) << c.name;
+        EXPECT_EQ(FindDueEvent(events({{c.date, c.notified}}), 0, c.now, c.days, c.notice),
+                  c.due ? 0 : -1)
+            << c.name;
 }
 
 TEST(FindDueEvent, FromARowOnAndNothingBeforeTheNoticeTime) {
-    TMemTable b{"BIRTH", "ID"};
-    std::vector<std::vector<Value>> rows;
-    const TDateTime dates[] = {EncodeDate(1990, 12, 9), EncodeDate(1975, 12, 8),
-                               EncodeDate(1980, 12, 8), EncodeDate(1975, 3, 8)};
-    const char* notified[] = {"F", "F", "T", "F"};
-    for (int i = 0; i < 4; ++i)
-        rows.push_back({Value::FromInt(i + 1), Value::FromFloat(dates[i]),
-                        Value::FromText(QString::fromLatin1(notified[i]))});
-    b.Load({{"ID", FieldType::Integer},
-            {"DATE", FieldType::DateTime},
-            {"NOTIFIED", FieldType::Text, 1}},
-           std::move(rows));
+    const TMemTable b = events({{EncodeDate(1990, 12, 9), false},
+                                {EncodeDate(1975, 12, 8), false},
+                                {EncodeDate(1980, 12, 8), true},
+                                {EncodeDate(1975, 3, 8), false}});
     const TDateTime ten = EncodeTime(10, 0, 0, 0);
     const TDateTime at = EncodeDateTime(2026, 12, 8, 10, 0, 0, 0);
     EXPECT_EQ(FindDueEvent(b, 0, at, 1, ten), 1);

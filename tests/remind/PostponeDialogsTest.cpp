@@ -7,6 +7,9 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/Formats.h"
 #include "tests/remind/ReminderTestSupport.h"
 
 namespace {

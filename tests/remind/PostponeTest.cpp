@@ -1,7 +1,7 @@
 // The moments of the postponing choices, from the moment the choice is made.
 #include <gtest/gtest.h>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 #include "remind/Postpone.h"
 
 namespace {

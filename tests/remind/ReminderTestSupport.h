@@ -12,7 +12,10 @@
 #include <QTimer>
 #include <functional>
 
-#include "core/Global.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/ExePath.h"
+#include "core/Formats.h"
 #include "platform/Modal.h"
 #include "remind/Notify.h"
 #include "remind/RemindAfter.h"

@@ -15,6 +15,8 @@
 #include <deque>
 
 #include "app/Main.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
 #include "core/EventDates.h"
 #include "data/DataModule.h"
 #include "plan/TaskListModel.h"

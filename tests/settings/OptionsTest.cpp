@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/DateTime.h"
+#include "core/ExePath.h"
 #include "platform/Autostart.h"
 #include "platform/Modal.h"
 #include "platform/ProfileFile.h"
@@ -134,7 +136,7 @@ TEST_F(OptionsDialog, FirstStartWithoutAFileLoadsTheDefaults) {
         EXPECT_EQ(d->cbCheckPeriod->itemText(2), "10 секунд");
         EXPECT_FALSE(d->cbCheckPeriod->isEditable());
         EXPECT_EQ(d->cbCheckPeriod->width(), 153);
-        EXPECT_EQ(d->chbStartup->text(), "Запускать при загрузке Windows");
+        EXPECT_EQ(d->chbStartup->text(), "Запускать при входе в систему");
         EXPECT_EQ(d->btnOk->text(), "Ok");
         EXPECT_TRUE(d->btnOk->isDefault());
         EXPECT_EQ(d->btnCancel->text(), "Отмена");

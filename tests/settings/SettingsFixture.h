@@ -9,7 +9,9 @@
 #include <QString>
 #include <ostream>
 
-#include "core/Global.h"
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/ExePath.h"
 #include "settings/Settings.h"
 #include "tests/support/TempDir.h"
 

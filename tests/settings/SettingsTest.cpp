@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "core/Error.h"
+#include "core/ExePath.h"
 #include "platform/ProfileFile.h"
 #include "tests/settings/SettingsFixture.h"
 #include "tests/support/Pump.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <QGuiApplication>
 
-#include "core/Global.h"
+#include "core/Formats.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

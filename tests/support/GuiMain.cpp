@@ -6,7 +6,7 @@
 #include <QSaveFile>
 
 #include "app/Translations.h"
-#include "core/Global.h"
+#include "core/Formats.h"
 #include "platform/GuardedApplication.h"
 
 int main(int argc, char** argv) {

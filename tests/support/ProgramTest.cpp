@@ -6,6 +6,7 @@
 
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "core/Clock.h"
 #include "data/FbClient.h"
 #include "platform/Modal.h"
 #include "platform/TrayIcon.h"

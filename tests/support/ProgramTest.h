@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "core/Global.h"
+#include "core/DateTime.h"
 #include "tests/support/TestDb.h"
 
 class AlsaTestHome;

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <stdexcept>
 
-#include "core/Global.h"
+#include "core/ExePath.h"
 
 QString TemplateDatabase() {
     const QString dir = QStringLiteral(QUILLET_TEMPLATE_DIR);
