@@ -24,6 +24,10 @@ const Entry kEntries[] = {
     {"field", Kw::Field},
     {"fldinst", Kw::FldInst},
     {"fldrslt", Kw::FldRslt},
+    {"footnote", Kw::Footnote},
+    {"upr", Kw::Upr},
+    {"ud", Kw::Ud},
+    {"levelnumbers", Kw::LevelNumbers},
     // Skipped whole: document data, page furniture, notes, the rendered
     // list numbers, pictures' stand-ins and objects' raw data.
     {"info", Kw::SkipDest},
@@ -36,7 +40,6 @@ const Entry kEntries[] = {
     {"footerl", Kw::SkipDest},
     {"footerr", Kw::SkipDest},
     {"footerf", Kw::SkipDest},
-    {"footnote", Kw::SkipDest},
     {"annotation", Kw::SkipDest},
     {"atnid", Kw::SkipDest},
     {"atnauthor", Kw::SkipDest},
@@ -53,7 +56,6 @@ const Entry kEntries[] = {
     {"pntxta", Kw::SkipDest},
     {"pnseclvl", Kw::SkipDest},
     {"leveltext", Kw::LevelText},
-    {"levelnumbers", Kw::SkipDest},
     {"listname", Kw::SkipDest},
     {"objdata", Kw::SkipDest},
     {"objclass", Kw::SkipDest},
@@ -149,6 +151,7 @@ const Entry kEntries[] = {
     {"v", Kw::V},
     {"caps", Kw::Caps},
     {"scaps", Kw::Scaps},
+    {"chftn", Kw::Chftn},
 
     {"pard", Kw::Pard},
     {"ql", Kw::Ql},
@@ -169,6 +172,8 @@ const Entry kEntries[] = {
     {"intbl", Kw::InTbl},
     {"ls", Kw::Ls},
     {"ilvl", Kw::Ilvl},
+    {"rtlpar", Kw::RtlPar},
+    {"ltrpar", Kw::LtrPar},
 
     {"par", Kw::Par},
     {"line", Kw::Line},

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <memory>
 #include <vector>
 
 #include "rtf/RtfBuilder.h"
@@ -51,6 +52,13 @@ class RtfParser {
     void EndPicture();
     void EndFieldInst();
 
+    // The builder the text goes to: the note area's within a footnote.
+    RtfBuilder& Out() { return Top().chr.inNote && notes_ ? *notes_ : builder_; }
+    void Finish();
+    void BeginNote();
+    void EndNote();
+    void EmitNoteMark();
+
     // Paragraphs
     void EndParagraph();
     void EndCell();
@@ -60,7 +68,10 @@ class RtfParser {
     QTextCharFormat BuildCharFormat(const RtfCharState& s) const;
 
     RtfTokenizer tok_;
+    QTextDocument* doc_;
     RtfBuilder builder_;
+    std::unique_ptr<RtfBuilder> notes_;  // the note area, from the first footnote on
+    int noteCount_ = 0;
     std::vector<RtfGroup> groups_;
     int overflow_ = 0;      // groups opened beyond the depth limit
     bool fresh_ = false;    // right after '{' (and \*): a destination may start

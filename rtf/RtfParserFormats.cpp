@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "rtf/RtfParser.h"
+#include "rtf/RtfProperties.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ QTextCharFormat RtfParser::BuildCharFormat(const RtfCharState& s) const {
         f.setAnchor(true);
         f.setAnchorHref(links_[s.link]);
     }
+    if (s.note > 0) f.setProperty(RtfProperty::NoteMark, s.note);
     return f;
 }
 
@@ -57,6 +59,7 @@ RtfListRef RtfParser::ListOf(const RtfParaState& p) const {
         ref.kind = listTable_.Numbering(p.ls, p.ilvl);
         ref.level = p.ilvl;
         ref.ls = p.ls;
+        ref.levelText = listTable_.LevelText(p.ls, p.ilvl);
     } else if (p.pn != RtfNumbering::None) {
         ref.kind = p.pn;
         ref.level = p.pnLevel;
@@ -88,5 +91,7 @@ QTextBlockFormat RtfParser::BlockFormat(const RtfParaState& p) const {
         }
     }
     if (p.outline >= 0 && p.outline < 6) f.setHeadingLevel(p.outline + 1);
+    if (p.rtl) f.setLayoutDirection(Qt::RightToLeft);
+    if (p.note > 0) f.setProperty(RtfProperty::NoteBlock, p.note);
     return f;
 }

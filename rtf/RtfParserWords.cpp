@@ -133,6 +133,22 @@ void RtfParser::OnDestination(Kw kw) {
             fieldInst_.clear();
             g.dest = RtfDest::FieldInst;
             return;
+        case Kw::Footnote:
+            if (g.dest != RtfDest::Text || g.chr.inNote) break;  // a note in a note
+            BeginNote();
+            return;
+        case Kw::Upr:
+            g.dest = RtfDest::Upr;
+            return;
+        case Kw::Ud:
+            // The Unicode text of \upr, in the place of the ANSI one.
+            if (g.dest != RtfDest::Upr || groups_.size() < 3) break;
+            g.dest = groups_[groups_.size() - 3].dest;
+            return;
+        case Kw::LevelNumbers:
+            if (g.dest != RtfDest::ListTable) break;
+            g.dest = RtfDest::LevelNumbers;
+            return;
         case Kw::ShpPict:
         case Kw::Field:
         case Kw::FldRslt:
@@ -248,9 +264,11 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             if (g.dest == RtfDest::ColorTable) colors_.SetBlue(param);
             break;
         case Kw::Plain: {
-            const int link = c.link;  // a field's link outlives \plain inside it
+            const int link = c.link;      // a field's link outlives \plain inside it
+            const int inNote = c.inNote;  // and a footnote its text
             c = RtfCharState{};
             c.link = link;
+            c.inNote = inNote;
             break;
         }
         case Kw::B:
@@ -317,6 +335,9 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             break;
         case Kw::Scaps:
             c.caps = ToggleOn(hasParam, param) ? 2 : 0;
+            break;
+        case Kw::Chftn:
+            if (g.dest == RtfDest::Text) EmitNoteMark();
             break;
         default:
             break;
