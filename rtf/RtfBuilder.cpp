@@ -223,22 +223,24 @@ void RtfBuilder::MergeCells() {
             table_->cellAt(row_, s.first).column() == s.first)
             table_->mergeCells(row_, s.first, 1, s.count);
     }
-    const int n = std::min(rowDef_.merges.size(), spans_.size());
-    for (int k = 0; k < n; ++k) {
-        const uint8_t m = rowDef_.merges[k];
-        const int c = spans_[k].first;
-        if (spans_[k].count == 0 || c >= columns) continue;
-        const QTextTableCell cell = table_->cellAt(row_, c);
-        if (cell.row() != row_ || cell.column() != c) continue;
-        if ((m & RtfRowDef::VMerged) && row_ > 0) {
-            const QTextTableCell above = table_->cellAt(row_ - 1, c);
-            if (above.column() == c && above.columnSpan() == cell.columnSpan())
-                table_->mergeCells(above.row(), c, row_ - above.row() + 1, above.columnSpan());
-        } else if ((m & RtfRowDef::Merged) && c > 0) {
-            const QTextTableCell before = table_->cellAt(row_, c - 1);
-            if (before.row() == row_)
-                table_->mergeCells(row_, before.column(), 1,
-                                   c - before.column() + cell.columnSpan());
+    const int n = int(std::min(rowDef_.merges.size(), spans_.size()));
+    for (int pass = 0; pass < 2; ++pass) {  // across first, then down
+        for (int k = 0; k < n; ++k) {
+            const uint8_t m = rowDef_.merges[k];
+            const int c = spans_[k].first;
+            if (spans_[k].count == 0 || c >= columns) continue;
+            const QTextTableCell cell = table_->cellAt(row_, c);
+            if (cell.row() != row_ || cell.column() != c) continue;
+            if (pass == 0 && (m & RtfRowDef::Merged) && c > 0) {
+                const QTextTableCell before = table_->cellAt(row_, c - 1);
+                if (before.row() == row_)
+                    table_->mergeCells(row_, before.column(), 1,
+                                       c - before.column() + cell.columnSpan());
+            } else if (pass == 1 && (m & RtfRowDef::VMerged) && row_ > 0) {
+                const QTextTableCell above = table_->cellAt(row_ - 1, c);
+                if (above.column() == c && above.columnSpan() == cell.columnSpan())
+                    table_->mergeCells(above.row(), c, row_ - above.row() + 1, above.columnSpan());
+            }
         }
     }
 }

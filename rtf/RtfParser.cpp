@@ -331,6 +331,12 @@ void RtfParser::Finish() {
 void RtfParser::BeginNote() {
     RtfGroup& g = Top();
     FlushBytes();
+    if (markedNote_ != noteCount_ + 1) {  // a note without its mark in the text gets one
+        const uint8_t vertical = g.chr.vertical;
+        g.chr.vertical = 1;
+        EmitNoteMark();
+        g.chr.vertical = vertical;
+    }
     FlushRun();
     if (!notes_) {
         // The area starts in a block of its own after the text; the
@@ -362,6 +368,7 @@ void RtfParser::EmitNoteMark() {
     // The number of the note being read, or in the text of the one to come.
     RtfCharState& c = Top().chr;
     const int number = c.inNote ? c.inNote : noteCount_ + 1;
+    if (!c.inNote) markedNote_ = number;
     const int before = c.note;
     c.note = number;
     Emit(QString::number(number));

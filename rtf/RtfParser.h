@@ -72,6 +72,7 @@ class RtfParser {
     RtfBuilder builder_;
     std::unique_ptr<RtfBuilder> notes_;  // the note area, from the first footnote on
     int noteCount_ = 0;
+    int markedNote_ = 0;  // the note whose mark the text has last
     std::vector<RtfGroup> groups_;
     int overflow_ = 0;      // groups opened beyond the depth limit
     bool fresh_ = false;    // right after '{' (and \*): a destination may start

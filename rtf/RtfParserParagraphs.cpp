@@ -55,8 +55,8 @@ void RtfParser::OnParaWord(Kw kw, bool hasParam, int param) {
         case Kw::OutlineLevel:
             p.outline = param;
             break;
-        case Kw::InTbl:
-            p.inTable = ToggleOn(hasParam, param);
+        case Kw::InTbl:  // a table in a footnote keeps its text
+            p.inTable = ToggleOn(hasParam, param) && p.note == 0;
             break;
         case Kw::Ls:
             if (g.dest == RtfDest::ListOverrideTable)

@@ -1,5 +1,6 @@
 #include "rtf/RtfWriter.h"
 
+#include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -54,6 +55,7 @@ class DocWriter {
     QHash<int, QByteArray> charProps_;  // by format index
     QHash<int, int> groupLists_;        // by the group of the lists read
     std::map<int, std::vector<QTextBlock>> notes_;
+    QSet<int> marked_;  // notes whose mark is written
 };
 
 bool isNote(const QTextBlock& block) {
@@ -338,11 +340,16 @@ void DocWriter::WriteFragment(const QTextFragment& fragment, bool inNote) {
         for (int i = 0; i < fragment.length(); ++i)
             out_.Text(hidden);
         text.clear();
-    } else if (f.hasProperty(RtfProperty::NoteMark)) {
-        // The number is the reader's to give: text typed after it stays.
+    } else if (f.hasProperty(RtfProperty::NoteMark) &&
+               (inNote || !marked_.contains(f.intProperty(RtfProperty::NoteMark)))) {
+        // The number is the reader's to give: text typed after it stays. A
+        // note goes with the first of its marks; a copy of a mark is text.
         const int number = f.intProperty(RtfProperty::NoteMark);
         out_.Raw("\\chftn");
-        if (!inNote) WriteNote(number);
+        if (!inNote) {
+            marked_.insert(number);
+            WriteNote(number);
+        }
         text.remove(0, std::min(text.size(), QString::number(number).size()));
         if (!text.isEmpty()) out_.Delimit();
     }

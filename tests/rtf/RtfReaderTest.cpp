@@ -119,7 +119,7 @@ TEST(RtfReader, DestinationsSkippedOrShown) {
          R"({\stylesheet{\s0 Normal;}}{\info{\title T}}a})",
          "a"},
         {"headers, footers, notes",
-         R"({\rtf1{\header h}{\footerr f}a{\footnote n}{\annotation x}b})", "ab\nn"},
+         R"({\rtf1{\header h}{\footerr f}a{\footnote n}{\annotation x}b})", "a1b\nn"},
         {"unknown starred destination", R"({\rtf1 a{\*\unknown x{y}}b})", "ab"},
         {"unknown word without star shows its text", R"({\rtf1 a{\unknownword x}b})", "axb"},
         {"field: instruction hidden, result shown",
