@@ -63,6 +63,11 @@ void TNotesEditor::CreateActions() {
     };
     acUndo = action("acUndo", "Отменить", QKeySequence::Undo, [this] { undo(); });
     acRedo = action("acRedo", "Повторить", QKeySequence::Redo, [this] { redo(); });
+    // Ctrl+Y redoes on every desktop, beside the desktop's own keys.
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    const QKeySequence ctrlY(Qt::CTRL | Qt::Key_Y);
+    if (!redoKeys.contains(ctrlY)) redoKeys.prepend(ctrlY);
+    acRedo->setShortcuts(redoKeys);
     acCut = action("acCut", "Вырезать", QKeySequence::Cut, [this] { cut(); });
     acCopy = action("acCopy", "Копировать", QKeySequence::Copy, [this] { copy(); });
     acPaste = action("acPaste", "Вставить", QKeySequence::Paste, [this] { paste(); });

@@ -310,6 +310,8 @@ TEST_F(NotesPageTest, FormattingKeysUndoAndTheContextMenu) {
     EXPECT_EQ(e.document()->begin().blockFormat().alignment(), Qt::AlignLeft) << "undone twice";
     QTest::keyClick(&e, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(e.document()->begin().blockFormat().alignment(), Qt::AlignHCenter) << "redone";
+    EXPECT_EQ(e.acRedo->shortcuts().count(QKeySequence(Qt::CTRL | Qt::Key_Y)), 1)
+        << "Ctrl+Y whatever the desktop's redo keys are";
     QTest::keyClick(&e, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_TRUE(e.document()->begin().textList());
     EXPECT_EQ(e.document()->begin().textList()->format().style(), QTextListFormat::ListDisc);
