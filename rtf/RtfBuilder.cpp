@@ -41,6 +41,10 @@ void RtfBuilder::SetColumnWidths() {
                               double(std::clamp<qint64>(edge - left, 15, 30000)) / 15.0);
         left = std::max(left, edge);
     }
+    // One width for every column: Qt copies a neighbour's when it adds one.
+    while (widths.size() < table_->columns())
+        widths << widths.back();
+    widths.resize(table_->columns());
     format.setColumnWidthConstraints(widths);
     table_->setFormat(format);
 }
@@ -73,7 +77,9 @@ void RtfBuilder::StartRow() {
 void RtfBuilder::AddRowColumns() {
     // An edge this row brings splits a column of the rows before it: the
     // cell there keeps its place and spans both parts.
-    for (int at : AddRowEdges(grid_, IncreasingEdges(rowDef_.edges), MaxColumns)) {
+    const std::vector<int> added = AddRowEdges(grid_, IncreasingEdges(rowDef_.edges), MaxColumns);
+    if (added.empty()) return;
+    for (int at : added) {
         if (at >= table_->columns()) {  // right of every cell so far
             table_->appendColumns(1);
             continue;
