@@ -446,7 +446,7 @@ void TfrmMain::SaveWindowPlacement() {
 // nothing, whichever moment asks for them.
 void TfrmMain::LoadNotes() {
     if (!DM || !DM->IsConnected()) return;
-    reNotes->Reload([](QTextDocument* doc) { LoadNotesRow(DM->cdsNote, doc); });
+    reNotes->Show(NotesRowText(DM->cdsNote));
 }
 
 void TfrmMain::SaveNotes() {

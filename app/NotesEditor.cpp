@@ -41,6 +41,7 @@ TNotesEditor::TNotesEditor(QWidget* parent) : QTextEdit(parent) {
     TypingPause->setInterval(TypingPauseMs);
     connect(TypingPause, &QTimer::timeout, this, &TNotesEditor::typingPaused);
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        source_.Changed();
         if (HasUnstoredChanges()) TypingPause->start();
     });
     CreateActions();
@@ -62,6 +63,11 @@ void TNotesEditor::CreateActions() {
     };
     acUndo = action("acUndo", "Отменить", QKeySequence::Undo, [this] { undo(); });
     acRedo = action("acRedo", "Повторить", QKeySequence::Redo, [this] { redo(); });
+    // Ctrl+Y redoes on every desktop, beside the desktop's own keys.
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    const QKeySequence ctrlY(Qt::CTRL | Qt::Key_Y);
+    if (!redoKeys.contains(ctrlY)) redoKeys.prepend(ctrlY);
+    acRedo->setShortcuts(redoKeys);
     acCut = action("acCut", "Вырезать", QKeySequence::Cut, [this] { cut(); });
     acCopy = action("acCopy", "Копировать", QKeySequence::Copy, [this] { copy(); });
     acPaste = action("acPaste", "Вставить", QKeySequence::Paste, [this] { paste(); });
@@ -253,6 +259,10 @@ void TNotesEditor::insertFromMimeData(const QMimeData* source) {
 void TNotesEditor::Reload(const std::function<void(QTextDocument*)>& fill) {
     const int position = textCursor().position();
     const int scroll = verticalScrollBar()->value();
+    // The editor lets go of its caret while the text is replaced: carried
+    // to the end of the new text, its old place would be shown at the move
+    // back, which lays out the whole document at once.
+    setTextCursor(QTextCursor());
     fill(document());
     QTextCursor c(document());
     c.setPosition(std::min(position, document()->characterCount() - 1));
@@ -262,6 +272,12 @@ void TNotesEditor::Reload(const std::function<void(QTextDocument*)>& fill) {
     setPlaceholderText(QString());
     holdsNotes_ = true;
     Stored();
+}
+
+void TNotesEditor::Show(const QByteArray& stored) {
+    if (holdsNotes_ && !source_.NeedsLoad(stored)) return;
+    Reload([&stored](QTextDocument* doc) { ReadNotesText(stored, doc); });
+    source_.Filled(stored);
 }
 
 void TNotesEditor::Stored() {

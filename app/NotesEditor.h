@@ -11,6 +11,8 @@
 #include <QTextEdit>
 #include <functional>
 
+#include "data/Notes.h"
+
 class QAction;
 class QMenu;
 class QTimer;
@@ -23,6 +25,9 @@ class TNotesEditor : public QTextEdit {
     // Replaces the text by `fill`, keeping the caret and the scroll place
     // where they can stay; the editor then holds the stored notes.
     void Reload(const std::function<void(QTextDocument*)>& fill);
+    // Shows the stored value `stored` (RTF or plain text): reloads it, unless
+    // the editor holds the notes read from these very bytes, unchanged since.
+    void Show(const QByteArray& stored);
     // The text was stored.
     void Stored();
     bool HoldsNotes() const { return holdsNotes_; }
@@ -70,4 +75,5 @@ class TNotesEditor : public QTextEdit {
     void ChooseColor();
 
     bool holdsNotes_ = false;
+    TNotesSource source_;
 };

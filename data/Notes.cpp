@@ -37,10 +37,12 @@ QByteArray NotesText(const QTextDocument* doc) {
     return WriteRtf(doc);
 }
 
+QByteArray NotesRowText(TMemTable& cdsNote) {
+    return cdsNote.IsEmpty() ? QByteArray() : cdsNote.FieldByName(QStringLiteral("TEXT")).AsBytes();
+}
+
 void LoadNotesRow(TMemTable& cdsNote, QTextDocument* doc) {
-    const QByteArray data =
-        cdsNote.IsEmpty() ? QByteArray() : cdsNote.FieldByName(QStringLiteral("TEXT")).AsBytes();
-    ReadNotesText(data, doc);
+    ReadNotesText(NotesRowText(cdsNote), doc);
 }
 
 void StoreNotesRow(TDM& dm, const QTextDocument* doc) {

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <vector>
 
+#include "rtf/RtfGrid.h"
 #include "rtf/RtfLists.h"
 
 // The cells of a table row as \trowd, \cellxN and the merge marks before
@@ -33,8 +34,12 @@ class QTextTable;
 class RtfBuilder {
   public:
     explicit RtfBuilder(QTextDocument* doc);
+    // Builds from `at` on (at the document's end without it).
+    RtfBuilder(QTextDocument* doc, const QTextCursor& at);
 
     void Text(const QString& text, const QTextCharFormat& format, bool inTable);
+    // Hidden text: kept, not shown.
+    void Hidden(const QString& text, const QTextCharFormat& format, bool inTable);
     // A picture, with the data it was read from (kept for writing it).
     void Image(const QImage& image, const QSizeF& size, bool inTable, const QByteArray& data,
                bool jpeg);
@@ -52,12 +57,19 @@ class RtfBuilder {
 
     bool ParagraphHasContent() const { return touched_; }
     bool InTable() const { return table_ != nullptr; }
+    int Position() const { return cursor_.position(); }
+    void SetPosition(int position) { cursor_.setPosition(position); }
 
   private:
-    void Prepare(bool inTable, const QTextCharFormat& mark);
+    // Opens, continues or closes the table and starts the block a paragraph
+    // end asked for, its mark of the format `mark`: true when it did.
+    bool Prepare(bool inTable, const QTextCharFormat& mark);
     void OpenTable();
     void CloseTable();
     void NextCell();
+    void StartRow();
+    void AddRowColumns();
+    void SetColumnWidths();
     void MergeCells();
     void ApplyBlock(const QTextBlockFormat& format, const RtfListRef& list);
 
@@ -66,10 +78,14 @@ class RtfBuilder {
     RtfListTracker lists_;
     QTextBlockFormat lastFormat_;  // of the last paragraph, for the next block
     bool pendingBreak_ = false;
-    bool touched_ = false;  // content since the last paragraph end
+    bool freshBlock_ = false;  // the cursor's block was started by Prepare, of lastFormat_
+    bool touched_ = false;     // content since the last paragraph end
 
     QTextTable* table_ = nullptr;
     int row_ = 0, col_ = 0;
+    int cell_ = 0;                    // the cell of the row being filled
+    std::vector<int> grid_;           // the table's column edges
+    std::vector<RtfCellSpan> spans_;  // the columns of the row's cells
     bool cellEnded_ = false, rowEnded_ = false;
     RtfRowDef rowDef_;
 };

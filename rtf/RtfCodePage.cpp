@@ -88,6 +88,7 @@ static bool knownCodePage(int cp) {
         case 1257:
         case 1258:
         case 10000:
+        case 65001:
             return true;
         default:
             return false;
@@ -107,6 +108,9 @@ QStringDecoder* RtfByteDecoder::DecoderFor(int codePage) {
         d.reset();
     }
     if (codePage == 10000) d = std::make_unique<QStringDecoder>("macintosh");
+    if (codePage == 65001)
+        d = std::make_unique<QStringDecoder>(QStringConverter::Utf8,
+                                             QStringConverter::Flag::Stateless);
     QStringDecoder* raw = d.get();
     decoders_.emplace(codePage, std::move(d));
     return raw;

@@ -1,11 +1,12 @@
 #include "rtf/RtfKeywords.h"
 
-#include <unordered_map>
+#include <array>
+#include <cstdint>
 
 namespace {
 
 struct Entry {
-    const char* name;
+    std::string_view name;
     Kw kw;
 };
 
@@ -23,6 +24,10 @@ const Entry kEntries[] = {
     {"field", Kw::Field},
     {"fldinst", Kw::FldInst},
     {"fldrslt", Kw::FldRslt},
+    {"footnote", Kw::Footnote},
+    {"upr", Kw::Upr},
+    {"ud", Kw::Ud},
+    {"levelnumbers", Kw::LevelNumbers},
     // Skipped whole: document data, page furniture, notes, the rendered
     // list numbers, pictures' stand-ins and objects' raw data.
     {"info", Kw::SkipDest},
@@ -35,7 +40,6 @@ const Entry kEntries[] = {
     {"footerl", Kw::SkipDest},
     {"footerr", Kw::SkipDest},
     {"footerf", Kw::SkipDest},
-    {"footnote", Kw::SkipDest},
     {"annotation", Kw::SkipDest},
     {"atnid", Kw::SkipDest},
     {"atnauthor", Kw::SkipDest},
@@ -52,7 +56,6 @@ const Entry kEntries[] = {
     {"pntxta", Kw::SkipDest},
     {"pnseclvl", Kw::SkipDest},
     {"leveltext", Kw::LevelText},
-    {"levelnumbers", Kw::SkipDest},
     {"listname", Kw::SkipDest},
     {"objdata", Kw::SkipDest},
     {"objclass", Kw::SkipDest},
@@ -148,6 +151,7 @@ const Entry kEntries[] = {
     {"v", Kw::V},
     {"caps", Kw::Caps},
     {"scaps", Kw::Scaps},
+    {"chftn", Kw::Chftn},
 
     {"pard", Kw::Pard},
     {"ql", Kw::Ql},
@@ -168,6 +172,8 @@ const Entry kEntries[] = {
     {"intbl", Kw::InTbl},
     {"ls", Kw::Ls},
     {"ilvl", Kw::Ilvl},
+    {"rtlpar", Kw::RtlPar},
+    {"ltrpar", Kw::LtrPar},
 
     {"par", Kw::Par},
     {"line", Kw::Line},
@@ -227,18 +233,52 @@ const Entry kEntries[] = {
     {"picscaley", Kw::PicScaleY},
 };
 
+// The entries by name in an open-addressing table: a large document has
+// millions of control words, most of them two to five letters long.
+class KeywordTable {
+  public:
+    KeywordTable() {
+        slots_.fill(-1);
+        letters_.fill(Kw::Unknown);
+        for (int i = 0; i < int(std::size(kEntries)); ++i) {  // the first of a name counts
+            const std::string_view name = kEntries[i].name;
+            if (name.size() == 1) {
+                Kw& kw = letters_[name[0] - 'a'];
+                if (kw == Kw::Unknown) kw = kEntries[i].kw;
+                continue;
+            }
+            std::size_t s = Hash(name);
+            while (slots_[s] >= 0 && kEntries[slots_[s]].name != name)
+                s = (s + 1) & Mask;
+            if (slots_[s] < 0) slots_[s] = int16_t(i);
+        }
+    }
+    Kw Find(std::string_view word) const {
+        if (word.size() == 1)  // \u before every character of a Cyrillic text
+            return word[0] >= 'a' && word[0] <= 'z' ? letters_[word[0] - 'a'] : Kw::Unknown;
+        for (std::size_t s = Hash(word); slots_[s] >= 0; s = (s + 1) & Mask)
+            if (kEntries[slots_[s]].name == word) return kEntries[slots_[s]].kw;
+        return Kw::Unknown;
+    }
+
+  private:
+    static constexpr std::size_t Size = 1024, Mask = Size - 1;
+    static std::size_t Hash(std::string_view word) {  // FNV-1a
+        uint32_t h = 2166136261u;
+        for (const char c : word)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h & Mask;
+    }
+    std::array<int16_t, Size> slots_;
+    std::array<Kw, 26> letters_;  // the one-letter words
+};
+
 }  // namespace
 
 Kw LookupKeyword(std::string_view word) {
-    static const std::unordered_map<std::string_view, Kw> table = [] {
-        std::unordered_map<std::string_view, Kw> t;
-        for (const Entry& e : kEntries)
-            t.emplace(e.name, e.kw);
-        return t;
-    }();
+    static const KeywordTable table;
     if (word.size() > 32) return Kw::Unknown;  // no control word is that long
-    const auto it = table.find(word);
-    return it == table.end() ? Kw::Unknown : it->second;
+    return table.Find(word);
 }
 
 bool IsDestination(Kw kw) {

@@ -22,6 +22,10 @@ enum class Kw : uint8_t {
     Field,
     FldInst,
     FldRslt,
+    Footnote,
+    Upr,  // {\upr{ANSI text}{\*\ud{Unicode text}}}
+    Ud,
+    LevelNumbers,
     // Destinations that are skipped
     SkipDest,
     // The document
@@ -65,6 +69,7 @@ enum class Kw : uint8_t {
     V,
     Caps,
     Scaps,
+    Chftn,  // a footnote's number
     // Paragraphs
     Pard,
     Ql,
@@ -82,6 +87,8 @@ enum class Kw : uint8_t {
     InTbl,
     Ls,
     Ilvl,
+    RtlPar,
+    LtrPar,
     // Breaks and special characters
     Par,
     Line,

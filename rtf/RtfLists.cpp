@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "rtf/RtfProperties.h"
+
 namespace {
 
 constexpr int MaxLists = 1000;
@@ -74,8 +76,26 @@ void RtfListTable::AddLevelText(QStringView text) {
     if (lists_.empty() || lists_.back().levels.empty()) return;
     Level& level = lists_.back().levels.back();
     for (QChar c : text) {
-        if (level.mark || c == u';') return;
-        if (c.unicode() >= 0x20) level.mark = c.unicode();  // after the length byte
+        if (level.textEnded) return;
+        if (c == u';' || level.text.size() > 64) {
+            level.textEnded = true;
+            return;
+        }
+        level.text += c;
+        if (!level.mark && c.unicode() >= 0x20) level.mark = c.unicode();  // after the length byte
+    }
+}
+
+void RtfListTable::AddLevelNumbers(QStringView text) {
+    if (lists_.empty() || lists_.back().levels.empty()) return;
+    Level& level = lists_.back().levels.back();
+    for (QChar c : text) {
+        if (level.numbersEnded) return;
+        if (c == u';' || level.numbers.size() > 9) {
+            level.numbersEnded = true;
+            return;
+        }
+        level.numbers += c;
     }
 }
 
@@ -101,16 +121,40 @@ void RtfListTable::SetOverrideNumber(int ls) {
     if (overrideHasId_ && listOfLs_.size() < MaxLists) listOfLs_.insert(ls, overrideListId_);
 }
 
-RtfNumbering RtfListTable::Numbering(int ls, int ilvl) const {
+const RtfListTable::Level* RtfListTable::LevelOf(int ls, int ilvl) const {
     const auto id = listOfLs_.constFind(ls);
-    if (id == listOfLs_.constEnd()) return RtfNumbering::Bullet;
+    if (id == listOfLs_.constEnd()) return nullptr;
     const auto index = listById_.constFind(id.value());
-    if (index == listById_.constEnd()) return RtfNumbering::Bullet;
+    if (index == listById_.constEnd()) return nullptr;
     const std::vector<Level>& levels = lists_[index.value()].levels;
-    if (levels.empty()) return RtfNumbering::Bullet;
-    const Level& level = levels[std::clamp(ilvl, 0, int(levels.size()) - 1)];
-    if (level.numbering != RtfNumbering::Bullet) return level.numbering;
-    return bulletOfMark(level.mark);
+    if (levels.empty()) return nullptr;
+    return &levels[std::clamp(ilvl, 0, int(levels.size()) - 1)];
+}
+
+RtfNumbering RtfListTable::Numbering(int ls, int ilvl) const {
+    const Level* level = LevelOf(ls, ilvl);
+    if (!level) return RtfNumbering::Bullet;
+    if (level->numbering != RtfNumbering::Bullet) return level->numbering;
+    return bulletOfMark(level->mark);
+}
+
+QString RtfListTable::LevelText(int ls, int ilvl) const {
+    const Level* level = LevelOf(ls, ilvl);
+    if (!level || level->text.isEmpty() || level->numbers.size() < 2) return {};
+    // The first character is the text's length; each number is the
+    // character, 0 to 8, of the level it stands for.
+    const qsizetype length = std::min<qsizetype>(level->text[0].unicode(), level->text.size() - 1);
+    QString out;
+    for (qsizetype i = 1; i <= length; ++i) {
+        const QChar c = level->text[i];
+        if (level->numbers.contains(QChar(char16_t(i))) && c.unicode() < MaxLevels)
+            out += u'%' + QString::number(c.unicode() + 1);
+        else if (c == u'%')
+            out += QStringLiteral("%%");
+        else
+            out += c;
+    }
+    return out;
 }
 
 QTextListFormat::Style ListStyleOf(RtfNumbering kind, int level) {
@@ -142,6 +186,8 @@ QTextListFormat::Style ListStyleOf(RtfNumbering kind, int level) {
 void RtfListTracker::Apply(QTextCursor& cursor, const RtfListRef& ref) {
     if (ref.kind == RtfNumbering::None) {
         // Rich-edit numbering starts again after a paragraph without it.
+        // (Walking even an empty hash visits its buckets: not per paragraph.)
+        if (lists_.isEmpty()) return;
         for (auto it = lists_.begin(); it != lists_.end();)
             it = (it.key() >> 16) == 0 ? lists_.erase(it) : std::next(it);
         return;
@@ -164,5 +210,54 @@ void RtfListTracker::Apply(QTextCursor& cursor, const RtfListRef& ref) {
     QTextListFormat format;
     format.setStyle(ListStyleOf(ref.kind, level));
     format.setIndent(level + 1);
+    if (ref.ls > 0) format.setProperty(RtfProperty::ListGroup, ref.ls);
+    if (!ref.levelText.isEmpty()) {
+        // "2.1.": the numbers of the items above, as they are now.
+        format.setProperty(RtfProperty::LevelText, ref.levelText);
+        const auto numberOf = [this, &ref](int above) {
+            for (auto it = lists_.cbegin(); it != lists_.cend(); ++it) {
+                const QTextList* l = it.value();
+                if ((it.key() >> 16) != quint64(quint32(ref.ls)) || int(it.key() & 0xFF) != above ||
+                    !l || l->count() == 0)
+                    continue;
+                QString text = l->itemText(l->item(l->count() - 1));
+                const QTextListFormat f = l->format();
+                if (text.startsWith(f.numberPrefix())) text.remove(0, f.numberPrefix().size());
+                const QString suffix = f.hasProperty(QTextFormat::ListNumberSuffix)
+                                           ? f.numberSuffix()
+                                           : QStringLiteral(".");  // Qt's own
+                if (text.endsWith(suffix)) text.chop(suffix.size());
+                return text;
+            }
+            return QString();
+        };
+        QString prefix, suffix;
+        SplitLevelText(ref.levelText, level, numberOf, prefix, suffix);
+        format.setNumberPrefix(prefix);
+        format.setNumberSuffix(suffix);
+    }
     list = cursor.createList(format);
+}
+
+void SplitLevelText(const QString& text, int level, const std::function<QString(int)>& numberOf,
+                    QString& prefix, QString& suffix) {
+    prefix.clear();
+    suffix.clear();
+    QString* out = &prefix;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'%' || i + 1 >= text.size()) {
+            *out += text[i];
+            continue;
+        }
+        const QChar next = text[++i];
+        if (next == u'%') {
+            *out += next;
+        } else if (next.isDigit()) {
+            const int k = next.digitValue() - 1;
+            if (k == level)
+                out = &suffix;
+            else if (k >= 0 && k < level)
+                *out += numberOf(k);
+        }
+    }
 }

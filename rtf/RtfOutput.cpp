@@ -143,26 +143,61 @@ const char* BulletMark(QTextListFormat::Style style) {
     }
 }
 
+namespace {
+
+// {\leveltext ...}{\levelnumbers ...} of a number text: "%1.%2." is the
+// number of level 0, '.', that of level 1, '.'.
+void WriteLevelText(RtfOutput& out, const QString& text) {
+    QString chars;
+    QByteArray numbers;
+    for (qsizetype i = 0; i < text.size() && chars.size() < 60; ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1].isDigit() &&
+            text[i + 1] != u'0') {
+            numbers += "\\'" + QByteArray::number(chars.size() + 1, 16).rightJustified(2, '0');
+            chars += QChar(char16_t(text[++i].digitValue() - 1));
+            continue;
+        }
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] == u'%') ++i;
+        chars += text[i];
+    }
+    out.Raw("{\\leveltext\\'");
+    out.Bytes() += QByteArray::number(chars.size(), 16).rightJustified(2, '0');
+    for (const QChar c : chars) {
+        if (c.unicode() < 9) {
+            out.Raw("\\'0");
+            out.Raw(char('0' + c.unicode()));
+        } else {
+            out.Text(QStringView(&c, 1));
+        }
+    }
+    out.Raw(";}{\\levelnumbers");
+    out.Bytes() += numbers;
+    out.Raw(";}");
+}
+
+}  // namespace
+
 void WriteListTables(RtfOutput& out, const std::vector<RtfWrittenList>& lists) {
     if (lists.empty()) return;
     out.Raw("{\\*\\listtable");
     for (std::size_t i = 0; i < lists.size(); ++i) {
-        const int nfc = NfcOfStyle(lists[i].style);
         out.Raw("\n{\\list");
         out.Word("listtemplateid", qint64(i) + 1);
         for (int level = 0; level < 9; ++level) {
+            const RtfWrittenLevel& l = lists[i].levels[level];
+            const QTextListFormat::Style style = l.set ? l.style : lists[i].style;
+            const int nfc = NfcOfStyle(style);
             out.Raw("{\\listlevel");
             out.Word("levelnfc", nfc);
             out.Word("levelnfcn", nfc);
             out.Raw("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1");
             if (nfc == 23) {
                 out.Raw("{\\leveltext\\'01");
-                out.Raw(BulletMark(lists[i].style));
+                out.Raw(BulletMark(style));
                 out.Raw(";}{\\levelnumbers;}");
             } else {
-                out.Raw("{\\leveltext\\'02\\'0");
-                out.Raw(char('0' + level));
-                out.Raw(".;}{\\levelnumbers\\'01;}");
+                WriteLevelText(
+                    out, l.text.isEmpty() ? u'%' + QString::number(level + 1) + u'.' : l.text);
             }
             out.Word("fi", -360);
             out.Word("li", 720 + 360 * level);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextListFormat>
+#include <array>
 #include <vector>
 
 class RtfOutput {
@@ -46,9 +47,16 @@ class RtfResources {
     QHash<QRgb, int> colorIndex_;
 };
 
-// The list table and its overrides: one list (\lsN) for each QTextList.
+// The list table and its overrides: one list (\lsN) for each QTextList,
+// or for the QTextLists of the levels of one list as it was read.
+struct RtfWrittenLevel {
+    bool set = false;
+    QTextListFormat::Style style = QTextListFormat::ListDisc;
+    QString text;  // "%1.%2.": the number text with the levels above; empty: the level's own
+};
 struct RtfWrittenList {
-    QTextListFormat::Style style;
+    QTextListFormat::Style style;  // of the levels not set
+    std::array<RtfWrittenLevel, 9> levels{};
 };
 void WriteListTables(RtfOutput& out, const std::vector<RtfWrittenList>& lists);
 // The mark of a bullet list style, as RTF.

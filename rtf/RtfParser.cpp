@@ -1,7 +1,10 @@
 #include "rtf/RtfParser.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+
+#include "rtf/RtfProperties.h"
 
 namespace {
 
@@ -25,7 +28,7 @@ bool dropped(char16_t c) {
 }  // namespace
 
 RtfParser::RtfParser(const QByteArray& data, QTextDocument* doc)
-    : tok_(data.constData(), std::size_t(data.size())), builder_(doc) {
+    : tok_(data.constData(), std::size_t(data.size())), doc_(doc), builder_(doc) {
     groups_.reserve(64);
     groups_.emplace_back();
 }
@@ -35,9 +38,7 @@ void RtfParser::Run() {
         const RtfToken t = tok_.Next();
         switch (t.kind) {
             case RtfToken::End:
-                FlushBytes();
-                FlushRun();
-                builder_.Finish(BlockFormat(Top().para), ListOf(Top().para));
+                Finish();
                 return;
             case RtfToken::GroupOpen:
                 OpenGroup();
@@ -86,16 +87,16 @@ void RtfParser::CloseGroup() {
     if (groups_.size() == 2) {
         // The document's group ends: its last paragraph has the properties
         // in force here.
-        FlushBytes();
-        FlushRun();
-        builder_.Finish(BlockFormat(Top().para), ListOf(Top().para));
+        Finish();
     }
     const RtfGroup closed = groups_.back();
+    if (closed.chr.inNote != groups_[groups_.size() - 2].chr.inNote) EndNote();
     groups_.pop_back();
     RtfGroup& parent = Top();
     switch (closed.dest) {
         case RtfDest::FontTable:
             fonts_.End();
+            ForgetFormats();
             break;
         case RtfDest::Pn:
             if (parent.dest != RtfDest::Pn) {
@@ -187,7 +188,8 @@ void RtfParser::OnText(std::string_view text) {
             ++j;
         if (j > i) {
             FlushBytes();
-            Emit(QString::fromLatin1(text.data() + i, qsizetype(j - i)));
+            ascii_ = QLatin1StringView(text.data() + i, qsizetype(j - i));  // in its own room
+            Emit(ascii_);
         }
         std::size_t k = j;
         while (k < text.size() && static_cast<unsigned char>(text[k]) >= 0x80)
@@ -204,9 +206,11 @@ void RtfParser::Emit(QStringView text) {
             break;
         case RtfDest::FontTable:
             fonts_.AddText(text);
+            ForgetFormats();
             return;
         case RtfDest::ColorTable:
             colors_.AddText(text);
+            ForgetFormats();
             return;
         case RtfDest::FieldInst:
             if (fieldInst_.size() < MaxFieldInst) fieldInst_ += text.left(MaxFieldInst);
@@ -214,12 +218,21 @@ void RtfParser::Emit(QStringView text) {
         case RtfDest::LevelText:
             listTable_.AddLevelText(text);
             return;
+        case RtfDest::LevelNumbers:
+            listTable_.AddLevelNumbers(text);
+            return;
         default:
             return;
     }
-    if (g.chr.hidden) return;
     if (!run_.isEmpty() && !(g.chr == runState_)) FlushRun();
     if (run_.isEmpty()) runState_ = g.chr;
+    // Most text has nothing to drop or replace: it goes in whole.
+    if (std::none_of(text.begin(), text.end(), [](QChar c) {
+            return dropped(c.unicode()) || c.isSurrogate() || c.unicode() == 0x2029;
+        })) {
+        run_ += text;
+        return;
+    }
     for (const QChar qc : text) {
         const char16_t c = qc.unicode();
         if (dropped(c)) continue;
@@ -241,8 +254,12 @@ void RtfParser::FlushRun() {
         }
         hasSurrogate_ = false;
     }
-    builder_.Text(run_, CharFormat(runState_), Top().para.inTable);
-    run_.clear();
+    RtfBuilder& out = runState_.inNote && notes_ ? *notes_ : builder_;
+    if (runState_.hidden)
+        out.Hidden(run_, CharFormat(runState_), Top().para.inTable);
+    else
+        out.Text(run_, CharFormat(runState_), Top().para.inTable);
+    run_.resize(0);  // keeps its room for the next run
 }
 
 void RtfParser::EndPicture() {
@@ -256,7 +273,7 @@ void RtfParser::EndPicture() {
         ++pictureCount_;
         pictureBytes_ += bytes;
         picturePixels_ += qint64(image.width()) * image.height();
-        builder_.Image(image, size, Top().para.inTable, picture_.Data(), picture_.IsJpeg());
+        Out().Image(image, size, Top().para.inTable, picture_.Data(), picture_.IsJpeg());
     }
     picture_.Begin();  // frees the data
 }
@@ -293,11 +310,67 @@ void RtfParser::EndFieldInst() {
 void RtfParser::EndParagraph() {
     FlushRun();
     const RtfGroup& g = Top();
-    builder_.EndParagraph(BlockFormat(g.para), ListOf(g.para), g.para.inTable, CharFormat(g.chr));
+    Out().EndParagraph(BlockFormat(g.para), ListOf(g.para), g.para.inTable, CharFormat(g.chr));
 }
 
 void RtfParser::EndCell() {
     FlushRun();
     const RtfGroup& g = Top();
-    builder_.EndCell(BlockFormat(g.para), ListOf(g.para), CharFormat(g.chr));
+    Out().EndCell(BlockFormat(g.para), ListOf(g.para), CharFormat(g.chr));
+}
+
+void RtfParser::Finish() {
+    FlushBytes();
+    FlushRun();
+    const RtfParaState& p = Top().para;
+    Out().Finish(BlockFormat(p), ListOf(p));
+}
+
+// ---- Footnotes: their text goes to the note area at the document's end.
+
+void RtfParser::BeginNote() {
+    RtfGroup& g = Top();
+    FlushBytes();
+    if (markedNote_ != noteCount_ + 1) {  // a note without its mark in the text gets one
+        const uint8_t vertical = g.chr.vertical;
+        g.chr.vertical = 1;
+        EmitNoteMark();
+        g.chr.vertical = vertical;
+    }
+    FlushRun();
+    if (!notes_) {
+        // The area starts in a block of its own after the text; the
+        // document's cursor stays before it.
+        QTextCursor area(doc_);
+        area.movePosition(QTextCursor::End);
+        const int text = builder_.Position();
+        QTextBlockFormat note;
+        note.setProperty(RtfProperty::NoteBlock, noteCount_ + 1);
+        area.insertBlock(note, QTextCharFormat());
+        builder_.SetPosition(text);
+        notes_ = std::make_unique<RtfBuilder>(doc_, area);
+    }
+    g.chr.inNote = ++noteCount_;
+    g.chr.note = 0;
+    g.para = RtfParaState{};
+    g.para.note = noteCount_;
+}
+
+void RtfParser::EndNote() {
+    FlushBytes();
+    FlushRun();
+    const RtfGroup& g = groups_.back();
+    if (notes_ && notes_->ParagraphHasContent())
+        notes_->EndParagraph(BlockFormat(g.para), ListOf(g.para), false, CharFormat(g.chr));
+}
+
+void RtfParser::EmitNoteMark() {
+    // The number of the note being read, or in the text of the one to come.
+    RtfCharState& c = Top().chr;
+    const int number = c.inNote ? c.inNote : noteCount_ + 1;
+    if (!c.inNote) markedNote_ = number;
+    const int before = c.note;
+    c.note = number;
+    Emit(QString::number(number));
+    c.note = before;
 }

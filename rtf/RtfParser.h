@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <memory>
 #include <vector>
 
 #include "rtf/RtfBuilder.h"
@@ -51,6 +52,13 @@ class RtfParser {
     void EndPicture();
     void EndFieldInst();
 
+    // The builder the text goes to: the note area's within a footnote.
+    RtfBuilder& Out() { return Top().chr.inNote && notes_ ? *notes_ : builder_; }
+    void Finish();
+    void BeginNote();
+    void EndNote();
+    void EmitNoteMark();
+
     // Paragraphs
     void EndParagraph();
     void EndCell();
@@ -60,7 +68,11 @@ class RtfParser {
     QTextCharFormat BuildCharFormat(const RtfCharState& s) const;
 
     RtfTokenizer tok_;
+    QTextDocument* doc_;
     RtfBuilder builder_;
+    std::unique_ptr<RtfBuilder> notes_;  // the note area, from the first footnote on
+    int noteCount_ = 0;
+    int markedNote_ = 0;  // the note whose mark the text has last
     std::vector<RtfGroup> groups_;
     int overflow_ = 0;      // groups opened beyond the depth limit
     bool fresh_ = false;    // right after '{' (and \*): a destination may start
@@ -72,7 +84,8 @@ class RtfParser {
     int ansiCodePage_ = 0;
     int defaultFont_ = 0;
 
-    QString run_;  // text not yet handed to the builder, all in runState_
+    QString run_;    // text not yet handed to the builder, all in runState_
+    QString ascii_;  // a plain-text part being emitted
     RtfCharState runState_;
     bool hasSurrogate_ = false;
 
@@ -84,7 +97,15 @@ class RtfParser {
     qint64 pictureBytes_ = 0, picturePixels_ = 0;
     QString fieldInst_;
     std::vector<QString> links_;
-    mutable RtfCharState formatState_;  // the last character format built
-    mutable QTextCharFormat format_;
-    mutable bool formatValid_ = false;
+    // The character formats built last: a run's and its paragraph mark's
+    // states come back at every paragraph. Forgotten when the font table,
+    // the colour table or the default font changes.
+    struct BuiltFormat {
+        RtfCharState state;
+        QTextCharFormat format;
+    };
+    static constexpr int BuiltFormats = 4;
+    mutable BuiltFormat built_[BuiltFormats];
+    mutable int builtCount_ = 0, builtNext_ = 0;
+    void ForgetFormats() { builtCount_ = 0; }
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "rtf/RtfParser.h"
+#include "rtf/RtfProperties.h"
 
 namespace {
 
@@ -17,12 +18,14 @@ double pixels(int twips, int low = 0) {
 }  // namespace
 
 QTextCharFormat RtfParser::CharFormat(const RtfCharState& s) const {
-    if (!formatValid_ || !(s == formatState_)) {
-        format_ = BuildCharFormat(s);
-        formatState_ = s;
-        formatValid_ = true;
-    }
-    return format_;
+    for (int i = 0; i < builtCount_; ++i)
+        if (built_[i].state == s) return built_[i].format;
+    BuiltFormat& b = built_[builtNext_];
+    builtNext_ = (builtNext_ + 1) % BuiltFormats;
+    builtCount_ = std::min(builtCount_ + 1, BuiltFormats);
+    b.state = s;
+    b.format = BuildCharFormat(s);
+    return b.format;
 }
 
 QTextCharFormat RtfParser::BuildCharFormat(const RtfCharState& s) const {
@@ -46,6 +49,7 @@ QTextCharFormat RtfParser::BuildCharFormat(const RtfCharState& s) const {
         f.setAnchor(true);
         f.setAnchorHref(links_[s.link]);
     }
+    if (s.note > 0) f.setProperty(RtfProperty::NoteMark, s.note);
     return f;
 }
 
@@ -55,6 +59,7 @@ RtfListRef RtfParser::ListOf(const RtfParaState& p) const {
         ref.kind = listTable_.Numbering(p.ls, p.ilvl);
         ref.level = p.ilvl;
         ref.ls = p.ls;
+        ref.levelText = listTable_.LevelText(p.ls, p.ilvl);
     } else if (p.pn != RtfNumbering::None) {
         ref.kind = p.pn;
         ref.level = p.pnLevel;
@@ -86,5 +91,7 @@ QTextBlockFormat RtfParser::BlockFormat(const RtfParaState& p) const {
         }
     }
     if (p.outline >= 0 && p.outline < 6) f.setHeadingLevel(p.outline + 1);
+    if (p.rtl) f.setLayoutDirection(Qt::RightToLeft);
+    if (p.note > 0) f.setProperty(RtfProperty::NoteBlock, p.note);
     return f;
 }

@@ -7,8 +7,17 @@ void RtfParser::OnParaWord(Kw kw, bool hasParam, int param) {
     RtfGroup& g = Top();
     RtfParaState& p = g.para;
     switch (kw) {
-        case Kw::Pard:
+        case Kw::Pard: {
+            const int note = p.note;  // a note's paragraphs stay in it
             p = RtfParaState{};
+            p.note = note;
+            break;
+        }
+        case Kw::RtlPar:
+            p.rtl = true;
+            break;
+        case Kw::LtrPar:
+            p.rtl = false;
             break;
         case Kw::Ql:
             p.align = 0;
@@ -46,8 +55,8 @@ void RtfParser::OnParaWord(Kw kw, bool hasParam, int param) {
         case Kw::OutlineLevel:
             p.outline = param;
             break;
-        case Kw::InTbl:
-            p.inTable = ToggleOn(hasParam, param);
+        case Kw::InTbl:  // a table in a footnote keeps its text
+            p.inTable = ToggleOn(hasParam, param) && p.note == 0;
             break;
         case Kw::Ls:
             if (g.dest == RtfDest::ListOverrideTable)
@@ -102,11 +111,11 @@ void RtfParser::OnTableWord(Kw kw, int param) {
             break;
         case Kw::Page:
         case Kw::Sect:
-            if (text && (builder_.ParagraphHasContent() || !run_.isEmpty())) EndParagraph();
+            if (text && (Out().ParagraphHasContent() || !run_.isEmpty())) EndParagraph();
             break;
         case Kw::Cell:
             // A cell mark outside any table separates like a tab.
-            if (text && (g.para.inTable || builder_.InTable()))
+            if (text && (g.para.inTable || Out().InTable()))
                 EndCell();
             else
                 EmitChar(u'\t');
@@ -118,28 +127,28 @@ void RtfParser::OnTableWord(Kw kw, int param) {
         case Kw::Row:
             if (!text) break;
             FlushRun();
-            builder_.EndRow();
+            Out().EndRow();
             break;
         case Kw::Trowd:
-            builder_.Row().Reset();
+            Out().Row().Reset();
             break;
         case Kw::TrLeft:
-            builder_.Row().left = param;
+            Out().Row().left = param;
             break;
         case Kw::Cellx:
-            builder_.Row().AddCell(param);
+            Out().Row().AddCell(param);
             break;
         case Kw::ClMgf:
-            builder_.Row().pending |= RtfRowDef::MergeFirst;
+            Out().Row().pending |= RtfRowDef::MergeFirst;
             break;
         case Kw::ClMrg:
-            builder_.Row().pending |= RtfRowDef::Merged;
+            Out().Row().pending |= RtfRowDef::Merged;
             break;
         case Kw::ClVmgf:
-            builder_.Row().pending |= RtfRowDef::VMergeFirst;
+            Out().Row().pending |= RtfRowDef::VMergeFirst;
             break;
         case Kw::ClVmrg:
-            builder_.Row().pending |= RtfRowDef::VMerged;
+            Out().Row().pending |= RtfRowDef::VMerged;
             break;
         case Kw::PngBlip:
             if (g.dest == RtfDest::Pict) picture_.SetKind(RtfPicture::Kind::Png);

@@ -1,5 +1,6 @@
 // The RTF reader's control words: destinations, characters, symbols.
 #include <QTextDocument>
+#include <QVarLengthArray>
 #include <algorithm>
 
 #include "rtf/RtfParser.h"
@@ -54,7 +55,6 @@ void RtfParser::OnWord(const RtfToken& t) {
     fresh_ = starred_ = false;
     const int param = t.param;
     if (kw == Kw::U) {
-        fallback_ = 0;  // a writer that left out the stand-in characters
         OnUnicode(param);
         return;
     }
@@ -133,6 +133,22 @@ void RtfParser::OnDestination(Kw kw) {
             fieldInst_.clear();
             g.dest = RtfDest::FieldInst;
             return;
+        case Kw::Footnote:
+            if (g.dest != RtfDest::Text || g.chr.inNote) break;  // a note in a note
+            BeginNote();
+            return;
+        case Kw::Upr:
+            g.dest = RtfDest::Upr;
+            return;
+        case Kw::Ud:
+            // The Unicode text of \upr, in the place of the ANSI one.
+            if (g.dest != RtfDest::Upr || groups_.size() < 3) break;
+            g.dest = groups_[groups_.size() - 3].dest;
+            return;
+        case Kw::LevelNumbers:
+            if (g.dest != RtfDest::ListTable) break;
+            g.dest = RtfDest::LevelNumbers;
+            return;
         case Kw::ShpPict:
         case Kw::Field:
         case Kw::FldRslt:
@@ -145,11 +161,24 @@ void RtfParser::OnDestination(Kw kw) {
 }
 
 void RtfParser::OnUnicode(int param) {
-    int64_t v = param;
-    if (v < 0) v += 65536;  // written as a signed 16-bit number
-    const char16_t c = (v >= 0 && v <= 0xFFFF) ? char16_t(v) : char16_t(0xFFFD);
-    EmitChar(c);
-    fallback_ = Top().uc;
+    // Text in other scripts is mostly \uN\'hh, character by character: the
+    // stand-ins and the \uN that follow at once are read here, and the
+    // characters emitted together (nothing between them changes the state).
+    constexpr qsizetype Chunk = 512;
+    QVarLengthArray<char16_t, Chunk> chars;
+    int32_t n = param;
+    do {
+        int64_t v = n;
+        if (v < 0) v += 65536;  // written as a signed 16-bit number
+        chars.append((v >= 0 && v <= 0xFFFF) ? char16_t(v) : char16_t(0xFFFD));
+        if (chars.size() == Chunk) {
+            Emit(QStringView(chars.data(), chars.size()));
+            chars.clear();
+        }
+        fallback_ = Top().uc;
+        fallback_ -= tok_.SkipHexBytes(fallback_);
+    } while (fallback_ == 0 && tok_.NextUnicode(n));
+    if (!chars.isEmpty()) Emit(QStringView(chars.data(), chars.size()));
 }
 
 void RtfParser::OnSymbol(char symbol) {
@@ -206,15 +235,18 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             break;
         case Kw::Deff:
             defaultFont_ = param;
+            ForgetFormats();
             break;
         case Kw::Uc:
             g.uc = uint8_t(std::clamp(param, 0, 16));
             break;
         case Kw::F:
-            if (g.dest == RtfDest::FontTable)
-                fonts_.Begin(param);
-            else
+            if (g.dest == RtfDest::FontTable) {
+                fonts_.Begin(param);  // ends the font before it
+                ForgetFormats();
+            } else {
                 c.font = param;
+            }
             break;
         case Kw::FCharset:
             if (g.dest == RtfDest::FontTable) fonts_.SetCharset(param);
@@ -232,9 +264,11 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             if (g.dest == RtfDest::ColorTable) colors_.SetBlue(param);
             break;
         case Kw::Plain: {
-            const int link = c.link;  // a field's link outlives \plain inside it
+            const int link = c.link;      // a field's link outlives \plain inside it
+            const int inNote = c.inNote;  // and a footnote its text
             c = RtfCharState{};
             c.link = link;
+            c.inNote = inNote;
             break;
         }
         case Kw::B:
@@ -301,6 +335,9 @@ void RtfParser::OnCharWord(Kw kw, bool hasParam, int param) {
             break;
         case Kw::Scaps:
             c.caps = ToggleOn(hasParam, param) ? 2 : 0;
+            break;
+        case Kw::Chftn:
+            if (g.dest == RtfDest::Text) EmitNoteMark();
             break;
         default:
             break;

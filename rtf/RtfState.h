@@ -16,6 +16,8 @@ enum class RtfDest : uint8_t {
     FieldInst,
     LevelText,  // the text of a list level, its bullet
     Ignore,     // read but shown nowhere (the field group between its parts)
+    Upr,        // \upr: its ANSI text is left for the Unicode one in \ud
+    LevelNumbers,
 };
 
 struct RtfCharState {
@@ -24,6 +26,8 @@ struct RtfCharState {
     int32_t fg = -1;  // colour table indexes; -1: none
     int32_t bg = -1;
     int32_t link = -1;      // index of a hyperlink target
+    int32_t note = 0;       // of a footnote's number mark: the note's number
+    int32_t inNote = 0;     // text of footnote number `inNote`; 0: of the document
     uint8_t underline = 0;  // a QTextCharFormat::UnderlineStyle
     uint8_t vertical = 0;   // 0 normal, 1 superscript, 2 subscript
     uint8_t caps = 0;       // 0 none, 1 all capitals, 2 small capitals
@@ -53,6 +57,8 @@ struct RtfParaState {
     uint8_t align = 0;  // 0 left, 1 centre, 2 right, 3 justified
     bool inTable = false;
     bool lineMultiple = false;
+    bool rtl = false;
+    int32_t note = 0;                        // a paragraph of footnote number `note`
     RtfNumbering pn = RtfNumbering::None;    // rich-edit numbering
     int32_t left = 0, right = 0, first = 0;  // twips
     int32_t before = 0, after = 0;

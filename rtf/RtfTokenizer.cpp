@@ -1,12 +1,5 @@
 #include "rtf/RtfTokenizer.h"
 
-int RtfHexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 namespace {
 
 bool isLetter(char c) {
@@ -23,22 +16,44 @@ constexpr bool isSpecial(unsigned char c) {
 
 }  // namespace
 
-void RtfTokenizer::ReadWord(RtfToken& t) {
-    const char* start = p_;
-    while (p_ < end_ && isLetter(*p_))
-        ++p_;
-    t.kind = RtfToken::Word;
-    t.text = std::string_view(start, std::size_t(p_ - start));
-    bool negative = false;
-    if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && isDigit(p_[1])) {
-        negative = true;
-        ++p_;
+int RtfTokenizer::SkipHexBytes(int count) {
+    int skipped = 0;
+    while (skipped < count && end_ - p_ >= 4 && p_[0] == '\\' && p_[1] == '\'' &&
+           RtfHexValue(p_[2]) >= 0 && RtfHexValue(p_[3]) >= 0) {
+        p_ += 4;
+        ++skipped;
     }
-    if (p_ < end_ && isDigit(*p_)) {
+    return skipped;
+}
+
+bool RtfTokenizer::NextUnicode(int32_t& value) {
+    if (end_ - p_ < 3 || p_[0] != '\\' || p_[1] != 'u') return false;
+    if (!isDigit(p_[2]) && !(p_[2] == '-' && end_ - p_ > 3 && isDigit(p_[3]))) return false;
+    ++p_;
+    RtfToken t;
+    ReadWord(t);
+    value = t.param;
+    return true;
+}
+
+void RtfTokenizer::ReadWord(RtfToken& t) {
+    // On a copy of p_: a store into `t` could otherwise be taken to change it.
+    const char* p = p_;
+    const char* const start = p;
+    while (p < end_ && isLetter(*p))
+        ++p;
+    t.kind = RtfToken::Word;
+    t.text = std::string_view(start, std::size_t(p - start));
+    bool negative = false;
+    if (p < end_ && *p == '-' && p + 1 < end_ && isDigit(p[1])) {
+        negative = true;
+        ++p;
+    }
+    if (p < end_ && isDigit(*p)) {
         int64_t v = 0;
-        while (p_ < end_ && isDigit(*p_)) {
-            if (v <= INT32_MAX) v = v * 10 + (*p_ - '0');  // beyond: saturated below
-            ++p_;
+        while (p < end_ && isDigit(*p)) {
+            if (v <= INT32_MAX) v = v * 10 + (*p - '0');  // beyond: saturated below
+            ++p;
         }
         if (negative) v = -v;
         if (v > INT32_MAX) v = INT32_MAX;
@@ -46,7 +61,8 @@ void RtfTokenizer::ReadWord(RtfToken& t) {
         t.hasParam = true;
         t.param = int32_t(v);
     }
-    if (p_ < end_ && *p_ == ' ') ++p_;  // the delimiting space belongs to the word
+    if (p < end_ && *p == ' ') ++p;  // the delimiting space belongs to the word
+    p_ = p;
 }
 
 RtfToken RtfTokenizer::Next() {

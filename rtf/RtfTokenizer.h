@@ -21,7 +21,12 @@ struct RtfToken {
 };
 
 // The value of a hexadecimal digit, -1 for any other character.
-int RtfHexValue(char c);
+constexpr int RtfHexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 class RtfTokenizer {
   public:
@@ -34,6 +39,11 @@ class RtfTokenizer {
     // read, its closing brace included. False when the document ends first.
     bool SkipGroup();
     bool AtEnd() const { return p_ >= end_; }
+    // Skips up to `count` \'hh bytes that follow at once (the stand-ins
+    // after \uN); how many.
+    int SkipHexBytes(int count);
+    // Reads \uN when it comes next (N a number, as ReadWord reads it).
+    bool NextUnicode(int32_t& value);
 
   private:
     void ReadWord(RtfToken& t);

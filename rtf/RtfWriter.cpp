@@ -1,5 +1,6 @@
 #include "rtf/RtfWriter.h"
 
+#include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -7,9 +8,11 @@
 #include <QTextTable>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "rtf/RtfOutput.h"
 #include "rtf/RtfPictureData.h"
+#include "rtf/RtfProperties.h"
 
 namespace {
 
@@ -25,6 +28,8 @@ class DocWriter {
         : doc_(doc), out_(body), res_(DefaultFamily(doc)) {}
 
     void WriteFrame(QTextFrame* frame);
+    // The paragraphs of the note area, by their notes' numbers.
+    void CollectNotes();
     RtfResources& Resources() { return res_; }
     const std::vector<RtfWrittenList>& Lists() const { return lists_; }
 
@@ -37,6 +42,9 @@ class DocWriter {
     void WriteListItem(const QTextBlock& block, QTextList* list);
     const QByteArray& CharProps(const QTextCharFormat& format, int index);
     void WriteImage(const QTextImageFormat& format);
+    void WriteNote(int number);
+    void WriteFragment(const QTextFragment& fragment, bool inNote);
+    int ListNumber(QTextList* list);
 
     const QTextDocument* doc_;
     RtfOutput out_;
@@ -45,7 +53,30 @@ class DocWriter {
     QHash<const QTextList*, int> listNumbers_;
     QHash<int, int> bulletLists_;       // by style
     QHash<int, QByteArray> charProps_;  // by format index
+    QHash<int, int> groupLists_;        // by the group of the lists read
+    std::map<int, std::vector<QTextBlock>> notes_;
+    QSet<int> marked_;  // notes whose mark is written
 };
+
+bool isNote(const QTextBlock& block) {
+    return block.blockFormat().hasProperty(RtfProperty::NoteBlock);
+}
+
+void DocWriter::CollectNotes() {
+    for (QTextBlock b = doc_->begin(); b.isValid(); b = b.next())
+        if (isNote(b)) notes_[b.blockFormat().intProperty(RtfProperty::NoteBlock)].push_back(b);
+}
+
+void DocWriter::WriteNote(int number) {
+    const auto it = notes_.find(number);
+    if (it == notes_.end()) return;
+    std::vector<QTextBlock> blocks;
+    blocks.swap(it->second);  // written once, at its first mark
+    out_.Raw("{\\*\\footnote");
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        WriteBlock(blocks[i], false, i + 1 == blocks.size() ? "" : "par");
+    out_.Raw("}");
+}
 
 QString DocWriter::DefaultFamily(const QTextDocument* doc) {
     const QString family = doc->defaultFont().family();
@@ -70,7 +101,7 @@ void DocWriter::WriteFrame(QTextFrame* frame) {
             CollectBlocks(f->begin(), blocks);
             for (const QTextBlock& b : blocks)
                 WriteBlock(b, false, "par");
-        } else if (it.currentBlock().isValid()) {
+        } else if (it.currentBlock().isValid() && !isNote(it.currentBlock())) {
             WriteBlock(it.currentBlock(), false, "par");
         }
     }
@@ -167,29 +198,43 @@ void DocWriter::WriteParagraphProps(const QTextBlock& block, bool inTable) {
             break;
     }
     if (f.headingLevel() > 0) out_.Word("outlinelevel", std::min(f.headingLevel(), 9) - 1);
+    if (f.layoutDirection() == Qt::RightToLeft) out_.Raw("\\rtlpar");
     out_.Delimit();
 }
 
-void DocWriter::WriteListItem(const QTextBlock& block, QTextList* list) {
+int DocWriter::ListNumber(QTextList* list) {
     auto it = listNumbers_.constFind(list);
-    if (it == listNumbers_.constEnd()) {
-        // Numbered lists each count on their own; bullets of one mark
-        // share a list, which keeps the list table short.
-        const QTextListFormat::Style style = list->format().style();
-        const bool bullets = NfcOfStyle(style) == 23;
-        int number = bullets ? bulletLists_.value(style) : 0;
-        if (!number) {
-            lists_.push_back(RtfWrittenList{style});
-            number = int(lists_.size());
-            if (bullets) bulletLists_.insert(style, number);
-        }
-        it = listNumbers_.insert(list, number);
+    if (it != listNumbers_.constEnd()) return it.value();
+    // Numbered lists each count on their own, but the levels of a list read
+    // from RTF stay one list; bullets of one mark share a list, which keeps
+    // the list table short.
+    const QTextListFormat format = list->format();
+    const QTextListFormat::Style style = format.style();
+    const bool bullets = NfcOfStyle(style) == 23;
+    const bool grouped = format.hasProperty(RtfProperty::ListGroup);
+    const int group = format.intProperty(RtfProperty::ListGroup);
+    int number = grouped ? groupLists_.value(group) : bullets ? bulletLists_.value(style) : 0;
+    if (!number) {
+        lists_.push_back(RtfWrittenList{style, {}});
+        number = int(lists_.size());
+        if (grouped)
+            groupLists_.insert(group, number);
+        else if (bullets)
+            bulletLists_.insert(style, number);
     }
+    RtfWrittenLevel& level = lists_[number - 1].levels[std::clamp(format.indent() - 1, 0, 8)];
+    if (!level.set) level = {true, style, format.stringProperty(RtfProperty::LevelText)};
+    listNumbers_.insert(list, number);
+    return number;
+}
+
+void DocWriter::WriteListItem(const QTextBlock& block, QTextList* list) {
+    const int number = ListNumber(list);
     const int level = std::clamp(list->format().indent() - 1, 0, 8);
     const int nfc = NfcOfStyle(list->format().style());
     // Readers that know no lists show the item's mark as text; the
     // rich-edit control reads {\*\pn}, the others \ls.
-    out_.Raw("{\\*\\pntext ");
+    out_.Raw("{\\listtext ");
     if (nfc == 23)
         out_.Raw(BulletMark(list->format().style()));
     else
@@ -208,7 +253,7 @@ void DocWriter::WriteListItem(const QTextBlock& block, QTextList* list) {
     }
     out_.Word("fi", -360);
     out_.Word("li", 720 + 360 * level);
-    out_.Word("ls", it.value());
+    out_.Word("ls", number);
     out_.Word("ilvl", level);
 }
 
@@ -284,6 +329,34 @@ void DocWriter::WriteImage(const QTextImageFormat& format) {
     out_.Raw('}');
 }
 
+void DocWriter::WriteFragment(const QTextFragment& fragment, bool inNote) {
+    const QTextCharFormat f = fragment.charFormat();
+    out_.Raw('{');
+    out_.Bytes() += CharProps(f, fragment.charFormatIndex());
+    QString text = fragment.text();
+    if (f.objectType() == RtfHiddenObject) {
+        out_.Raw("\\v ");
+        const QString hidden = f.stringProperty(RtfProperty::HiddenText);
+        for (int i = 0; i < fragment.length(); ++i)
+            out_.Text(hidden);
+        text.clear();
+    } else if (f.hasProperty(RtfProperty::NoteMark) &&
+               (inNote || !marked_.contains(f.intProperty(RtfProperty::NoteMark)))) {
+        // The number is the reader's to give: text typed after it stays. A
+        // note goes with the first of its marks; a copy of a mark is text.
+        const int number = f.intProperty(RtfProperty::NoteMark);
+        out_.Raw("\\chftn");
+        if (!inNote) {
+            marked_.insert(number);
+            WriteNote(number);
+        }
+        text.remove(0, std::min(text.size(), QString::number(number).size()));
+        if (!text.isEmpty()) out_.Delimit();
+    }
+    out_.Text(text);
+    out_.Raw('}');
+}
+
 void DocWriter::WriteBlock(const QTextBlock& block, bool inTable, const char* end) {
     WriteParagraphProps(block, inTable);
     QString link;
@@ -307,10 +380,7 @@ void DocWriter::WriteBlock(const QTextBlock& block, bool inTable, const char* en
                 WriteImage(f.toImageFormat());
             continue;
         }
-        out_.Raw('{');
-        out_.Bytes() += CharProps(f, fragment.charFormatIndex());
-        out_.Text(fragment.text());
-        out_.Raw('}');
+        WriteFragment(fragment, isNote(block));
         any = true;
     }
     if (!link.isEmpty()) out_.Raw("}}");
@@ -318,8 +388,10 @@ void DocWriter::WriteBlock(const QTextBlock& block, bool inTable, const char* en
         const QTextCharFormat mark = block.charFormat();
         out_.Bytes() += CharProps(mark, block.charFormatIndex());
     }
-    out_.Raw('\\');
-    out_.Raw(end);
+    if (*end) {
+        out_.Raw('\\');
+        out_.Raw(end);
+    }
     out_.Raw('\n');
 }
 
@@ -329,6 +401,7 @@ QByteArray WriteRtf(const QTextDocument* doc) {
     QByteArray body;
     body.reserve(doc->characterCount() * 4 + 1024);
     DocWriter writer(doc, body);
+    writer.CollectNotes();
     writer.WriteFrame(doc->rootFrame());
 
     QByteArray out;

@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextList>
 #include <QTimer>
+#include <functional>
 
 #include "app/Main.h"
 #include "app/NotesEditor.h"
@@ -187,6 +188,40 @@ TEST_F(NotesPageTest, ClosingOnTheNotesPageStoresRestoringLoadsOtherPagesDoNeith
     EXPECT_EQ(shown(), "changed meanwhile") << "restoring on another page loads nothing";
 }
 
+TEST_F(NotesPageTest, ComingBackLoadsTheNotesAgainOnlyWhenTheRowOrTheTextChanged) {
+    const QByteArray first = "{\\rtf1 first}";
+    start(&first);
+    const std::function<void()> toPlan = [&] { goTo(frmMain->tshPlan); },
+                                toNotes = [&] { goTo(frmMain->tshNotes); },
+                                hide = [&] { frmMain->close(); },
+                                show = [&] { frmMain->RestorePlanWindow(); }, nothing = [] {};
+    const struct {
+        const char* name;
+        std::function<void()> before, leave, away, comeBack;
+        bool loaded;
+    } cases[] = {
+        {"typed, by the pages", [&] { type(u("!")); }, toPlan, nothing, toNotes, true},
+        {"row changed, by the window", nothing, hide, [&] { setInMemory("{\\rtf1 second}"); }, show,
+         true},
+        {"nothing, by the pages", nothing, toPlan, nothing, toNotes, false},
+        {"nothing, by the window", nothing, hide, nothing, show, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        toPlan();
+        toNotes();  // the row holds the text as the editor writes it
+        const int revision = editor().document()->revision();
+        c.before();
+        c.leave();
+        c.away();
+        c.comeBack();
+        EXPECT_EQ(editor().document()->revision() != revision, c.loaded);
+        QTextDocument row;
+        ReadNotesText(NotesRowText(DM->cdsNote), &row);
+        EXPECT_EQ(shown(), row.toPlainText());
+    }
+}
+
 TEST_F(NotesPageTest, TypingIsStoredAFewSecondsAfterItStops) {
     const QByteArray first = "{\\rtf1 a}";
     start(&first);
@@ -275,6 +310,8 @@ TEST_F(NotesPageTest, FormattingKeysUndoAndTheContextMenu) {
     EXPECT_EQ(e.document()->begin().blockFormat().alignment(), Qt::AlignLeft) << "undone twice";
     QTest::keyClick(&e, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(e.document()->begin().blockFormat().alignment(), Qt::AlignHCenter) << "redone";
+    EXPECT_EQ(e.acRedo->shortcuts().count(QKeySequence(Qt::CTRL | Qt::Key_Y)), 1)
+        << "Ctrl+Y whatever the desktop's redo keys are";
     QTest::keyClick(&e, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_TRUE(e.document()->begin().textList());
     EXPECT_EQ(e.document()->begin().textList()->format().style(), QTextListFormat::ListDisc);

@@ -44,6 +44,10 @@ TEST(RtfHostile, BrokenDocumentsShowWhatCanBeRead) {
          "{\\rtf1\\trowd\\trleft-2147483648\\cellx2147483647\\intbl a\\cell\\row"
          "{\\*\\pn\\pnlvl-2147483648}b}",
          "\na\nb\n"},
+        {"rows of ever other edges, first without any",
+         "{\\rtf1\\trowd\\intbl a\\cell b\\cell c\\cell\\row\\trowd\\cellx9\\cellx5\\intbl d\\cell"
+         " e\\cell\\row\\trowd\\cellx2\\cellx7\\cellx2147483647\\intbl f\\cell\\row}",
+         "\na\nb\nc\nd\ne\n\n\n\nf\n\n\n\n\n\n"},
         {"lists referring to nothing", "{\\rtf1\\ls99999\\ilvl99 a\\par\\ls-5 b}", "a\nb"},
         {"fields inside fields",
          "{\\rtf1{\\field{\\*\\fldinst{\\field{\\*\\fldinst HYPERLINK}}}{\\fldrslt x}}}", "x"},
