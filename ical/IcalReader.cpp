@@ -11,6 +11,7 @@
 #include "core/Error.h"
 #include "core/Formats.h"
 #include "core/Win1251.h"
+#include "ical/IcalComponent.h"
 
 namespace {
 
@@ -88,10 +89,7 @@ bool isRead(const QByteArray& name, bool inAlarm) {
 struct ParserFree {
     void operator()(icalparser* p) const { icalparser_free(p); }
 };
-struct ComponentFree {
-    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
-};
-using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+using Component = IcalComponentPtr;
 
 // While it lives, libical reports bad data in the components instead of
 // ending the program (as its own parse of a whole text does).

@@ -5,12 +5,11 @@
 
 #include <memory>
 
+#include "ical/IcalComponent.h"
+
 namespace {
 
-struct ComponentFree {
-    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
-};
-using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+using Component = IcalComponentPtr;
 
 icaltimetype dateValue(TDateTime d) {
     const DateParts p = DecodeDate(d);

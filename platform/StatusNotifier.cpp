@@ -116,8 +116,6 @@ void RegisterStatusNotifierTypes() {
 
 namespace {
 
-const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-
 SniPixmaps pixmapsOf(const QIcon& icon) {
     SniPixmaps out;
     for (int size : {16, 22, 24, 32, 48, 64}) {
@@ -342,8 +340,8 @@ bool StatusNotifier::Register() {
         registered_ = true;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
-        WatcherService, QStringLiteral("/StatusNotifierWatcher"), WatcherService,
-        QStringLiteral("RegisterStatusNotifierItem"));
+        StatusNotifierWatcherService, QStringLiteral("/StatusNotifierWatcher"),
+        StatusNotifierWatcherService, QStringLiteral("RegisterStatusNotifierItem"));
     call << service_;
     bus_.asyncCall(call);
     return true;

@@ -11,6 +11,9 @@
 
 class QMenu;
 
+// The D-Bus name of the trays' watcher of StatusNotifierItems.
+inline const QString StatusNotifierWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
 class StatusNotifier : public QObject {
     Q_OBJECT
   public:

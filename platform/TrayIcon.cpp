@@ -18,13 +18,11 @@
 
 namespace {
 
-const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-
 QDBusMessage hostQuestion() {
     QDBusMessage m = QDBusMessage::createMethodCall(
-        WatcherService, QStringLiteral("/StatusNotifierWatcher"),
+        StatusNotifierWatcherService, QStringLiteral("/StatusNotifierWatcher"),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    m << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    m << StatusNotifierWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     m.setAutoStartService(false);  // a watcher is looked for, not started
     return m;
 }
@@ -37,7 +35,7 @@ bool saysYes(const QDBusMessage& reply) {
 // Whether a StatusNotifierItem tray is on `bus`, asked the way Qt asks it.
 bool busTrayNow(const QDBusConnection& bus) {
     if (!bus.isConnected() || !bus.interface() ||
-        !bus.interface()->isServiceRegistered(WatcherService).value())
+        !bus.interface()->isServiceRegistered(StatusNotifierWatcherService).value())
         return false;
     return saysYes(bus.call(hostQuestion(), QDBus::Block, 500));
 }
@@ -68,7 +66,7 @@ TrayIcon::TrayIcon(const QIcon& icon, const QString& tip, QMenu* menu, QObject* 
     connect(look_, &QTimer::timeout, this, &TrayIcon::LookForTrays);
     look_->start();
     if (bus_.isConnected()) {
-        auto* watcher = new QDBusServiceWatcher(WatcherService, bus_,
+        auto* watcher = new QDBusServiceWatcher(StatusNotifierWatcherService, bus_,
                                                 QDBusServiceWatcher::WatchForOwnerChange, this);
         connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
             // A restarted watcher knows nothing of the icon: it is told again.
@@ -81,8 +79,9 @@ TrayIcon::TrayIcon(const QIcon& icon, const QString& tip, QMenu* menu, QObject* 
         });
         for (const char* signal :
              {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
-            bus_.connect(WatcherService, QStringLiteral("/StatusNotifierWatcher"), WatcherService,
-                         QLatin1String(signal), this, SLOT(LookForTrays()));
+            bus_.connect(StatusNotifierWatcherService, QStringLiteral("/StatusNotifierWatcher"),
+                         StatusNotifierWatcherService, QLatin1String(signal), this,
+                         SLOT(LookForTrays()));
     }
     xembedTray_ = !qtOnBus_ && QSystemTrayIcon::isSystemTrayAvailable();
     Choose();

@@ -10,12 +10,9 @@
 #include "calendar/CalendarRouts.h"
 #include "core/Clock.h"
 #include "core/DateTime.h"
+#include "tests/calendar/CalendarDates.h"
 
 namespace {
-
-TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
-}
 
 struct Event {
     TDateTime date;

@@ -4,12 +4,7 @@
 
 #include "calendar/CalendarGeometry.h"
 #include "core/DateTime.h"
-
-namespace {
-TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
-}
-}  // namespace
+#include "tests/calendar/CalendarDates.h"
 
 TEST(CalendarGeometry, MonthBoxesAndDayCells) {
     EXPECT_EQ(MonthBoxRect(12), (TRect{608, 396, 790, 580}));

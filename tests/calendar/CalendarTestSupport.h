@@ -16,16 +16,13 @@
 #include "calendar/CalendarRouts.h"
 #include "core/DateTime.h"
 #include "data/DataModule.h"
+#include "tests/calendar/CalendarDates.h"
 #include "tests/support/ModalAnswers.h"
 #include "tests/support/ProgramTest.h"
 #include "tests/support/Pump.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
-}
-
-inline TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
 }
 
 // Types `text` into `w` key by key, as a Russian keyboard does.

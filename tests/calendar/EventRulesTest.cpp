@@ -9,12 +9,9 @@
 #include "core/DateTime.h"
 #include "core/Formats.h"
 #include "data/MemTable.h"
+#include "tests/calendar/CalendarDates.h"
 
 namespace {
-
-TDateTime D(int y, int m, int d) {
-    return EncodeDate(y, m, d);
-}
 
 class EventRules : public ::testing::Test {
   protected:
