@@ -32,10 +32,6 @@ QString shownText(const QTextDocument& doc) {
     return out;
 }
 
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 }  // namespace
 
 TEST(RtfFidelity, SamplesWrittenBackShowWhatLibreOfficeShowsOfTheOriginal) {

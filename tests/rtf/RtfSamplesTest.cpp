@@ -22,10 +22,6 @@ int listParagraphs(const QTextDocument& doc) {
     return n;
 }
 
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 }  // namespace
 
 TEST(RtfSamples, EachWritersDocumentReadsWithItsTextAndFormats) {

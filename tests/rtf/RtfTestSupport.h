@@ -13,6 +13,11 @@
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 
+// A text written in the source as UTF-8.
+inline QString u(const char* s) {
+    return QString::fromUtf8(s);
+}
+
 inline std::unique_ptr<QTextDocument> ReadDoc(const QByteArray& rtf) {
     auto doc = std::make_unique<QTextDocument>();
     ReadRtf(rtf, doc.get());
