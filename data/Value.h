@@ -46,6 +46,21 @@ class Value {
     // The flag reading: a first character of T, t, Y or y is true.
     bool toFlag() const { return flag_; }
 
+    // Brings the shared data of a text into the processor's cache ahead of
+    // a copy: copies of the texts of many rows, each of which counts its
+    // users in memory of its own, would otherwise wait for memory one by one.
+    void prefetch() const {
+        // (data_ptr() only hands out the pointer: nothing is detached.)
+        if (const QString* s = std::get_if<Text>(&data_))
+            __builtin_prefetch(const_cast<QString*>(s)->data_ptr().d_ptr(), 1);
+    }
+
+    // A text's characters without a copy; empty for the other kinds.
+    QStringView textView() const {
+        const QString* s = std::get_if<Text>(&data_);
+        return s ? QStringView(*s) : QStringView();
+    }
+
     bool operator==(const Value& o) const { return data_ == o.data_; }
     bool operator!=(const Value& o) const { return !(*this == o); }
 
