@@ -137,12 +137,20 @@ void TMemTable::LoadColumns(std::vector<FieldDef> fields, std::vector<std::vecto
                             [&](size_t a, size_t b) { return SortLess(key[a], key[b]); })) {
             std::stable_sort(order.begin(), order.end(),
                              [&](size_t a, size_t b) { return SortLess(key[a], key[b]); });
-            for (auto& c : columns) {
-                std::vector<Value> sorted;
-                sorted.reserve(count);
-                for (size_t r : order)
-                    sorted.push_back(std::move(c[r]));
-                c = std::move(sorted);
+            // Each column put in order where it lies, along the cycles of
+            // the order: no second copy of the table's memory.
+            std::vector<char> placed(count, 0);
+            for (size_t start = 0; start < count; ++start) {
+                if (placed[start] || order[start] == start) continue;
+                for (auto& c : columns) {
+                    Value first = std::move(c[start]);
+                    size_t at = start;
+                    for (; order[at] != start; at = order[at])
+                        c[at] = std::move(c[order[at]]);
+                    c[at] = std::move(first);
+                }
+                for (size_t at = start; !placed[at]; at = order[at])
+                    placed[at] = 1;
             }
         }
     }
