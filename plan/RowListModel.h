@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QScopeGuard>
 #include <QStringList>
 #include <utility>
 #include <vector>
@@ -43,6 +44,18 @@ class RowListModel : public IdListModel {
         rows_.swap(rows);
         endResetModel();
         Free(rows);
+    }
+    // Fills the rows anew where they lie: `fill` gets the rows of the last
+    // fill and leaves the new ones there. A text that is still the same is
+    // only counted again, and no new memory is touched.
+    template <class Fill>
+    void Refill(Fill&& fill) {
+        beginResetModel();
+        const auto done = qScopeGuard([&] {
+            if (rows_.capacity() > 2 * rows_.size() + 1024) rows_.shrink_to_fit();
+            endResetModel();
+        });
+        fill(rows_);
     }
     const Row& RowAt(int row) const { return rows_[size_t(row)]; }
     int IdAt(int row) const override { return rows_[size_t(row)].id; }

@@ -36,8 +36,7 @@ void fill(TaskRow& item, const TMemTable& t, const TaskColumns& c, int row, TDat
     item.category = t.Cell(row, c.category).toText();
     // The list reads the done flag as text: only exactly "T" is done.
     const Value& executed = t.Cell(row, c.executed);
-    const QStringView text = executed.textView();
-    item.done = executed.kind() == Value::Text && text.size() == 1 && text[0] == u'T';
+    item.done = executed.isTextOf(u'T');
     item.icon = item.done ? 1 : item.when != 0 && now >= item.when ? 2 : 0;
 }
 
@@ -61,21 +60,27 @@ QString TaskDoneText(bool done) {
 }
 
 std::vector<TaskRow> BuildTaskRows(TMemTable& cdsTask, int selectId, int& position) {
+    std::vector<TaskRow> rows;
+    BuildTaskRows(cdsTask, selectId, position, rows);
+    return rows;
+}
+
+void BuildTaskRows(TMemTable& cdsTask, int selectId, int& position, std::vector<TaskRow>& rows) {
     const TaskColumns c(cdsTask);
     const TDateTime now = Now();
-    std::vector<TaskRow> rows;
     const int count = cdsTask.RecordCount();
-    rows.reserve(size_t(count));
+    rows.resize(size_t(count));
     position = 0;
-    for (cdsTask.First(); !cdsTask.Eof(); cdsTask.Next()) {
-        // The texts copied a few rows on are asked for now.
+    size_t at = 0;
+    for (cdsTask.First(); !cdsTask.Eof(); cdsTask.Next(), ++at) {
+        // The texts a few rows on, new and old, are asked for now.
         if (const int ahead = cdsTask.RecNo() + PrefetchAhead; ahead < count) {
             cdsTask.Cell(ahead, c.caption).prefetch();
             cdsTask.Cell(ahead, c.category).prefetch();
+            __builtin_prefetch(rows[size_t(ahead)].caption.data_ptr().d_ptr(), 1);
+            __builtin_prefetch(rows[size_t(ahead)].category.data_ptr().d_ptr(), 1);
         }
-        rows.emplace_back();
-        fill(rows.back(), cdsTask, c, cdsTask.RecNo(), now);
-        if (rows.back().id == selectId) position = int(rows.size()) - 1;
+        fill(rows[at], cdsTask, c, cdsTask.RecNo(), now);
+        if (rows[at].id == selectId) position = int(at);
     }
-    return rows;
 }

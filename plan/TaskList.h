@@ -34,3 +34,5 @@ void FillTaskItem(TaskRow& item, const TMemTable& cdsTask, int row, TDateTime no
 // last row) and returns the list rows; `position` receives the position of
 // the row whose ID is `selectId`, 0 when none has it.
 std::vector<TaskRow> BuildTaskRows(TMemTable& cdsTask, int selectId, int& position);
+// The same into `rows`, the rows of an earlier fill, overwritten where they lie.
+void BuildTaskRows(TMemTable& cdsTask, int selectId, int& position, std::vector<TaskRow>& rows);

@@ -66,10 +66,13 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
 }
 
 void TaskListModel::Reset(std::vector<TaskRow>&& rows) {
-    // The formats may have changed since the last fill.
+    ForgetTexts();
+    RowListModel::Reset(std::move(rows));
+}
+
+void TaskListModel::ForgetTexts() {
     dates_.clear();
     times_.clear();
-    RowListModel::Reset(std::move(rows));
 }
 
 const QString& TaskListModel::DateText(TDateTime when) const {

@@ -24,8 +24,15 @@ class TaskListModel : public RowListModel<TaskRow> {
 
     // Takes the rows of a new fill.
     void Reset(std::vector<TaskRow>&& rows);
+    // Fills the rows anew where they lie (RowListModel::Refill).
+    template <class Fill>
+    void Refill(Fill&& fill) {
+        ForgetTexts();
+        RowListModel::Refill(std::forward<Fill>(fill));
+    }
 
   private:
+    void ForgetTexts();  // the formats may have changed since the last fill
     // The texts of the date and time columns, made once per day and minute
     // shown since the last fill.
     const QString& DateText(TDateTime when) const;
