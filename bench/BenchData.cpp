@@ -3,7 +3,11 @@
 #include "app/Main.h"
 #include "core/Clock.h"
 #include "core/DateTime.h"
+#include "core/Error.h"
+#include "data/ChangeSender.h"
 #include "tests/support/TestDb.h"
+
+#include <algorithm>
 
 std::vector<FieldDef> BenchTaskFields() {
     return {{"ID", FieldType::Integer},
@@ -99,4 +103,30 @@ BenchProgram::~BenchProgram() {
     window.reset();
     DM = nullptr;
     Clock::Reset();
+}
+
+void StoreBenchTasks(TDM& dm, int count, TDateTime now) {
+    auto rows = BenchTaskRows(count, now);
+    const std::vector<int> ids = dm.NewTaskIds(count);
+    for (int i = 0; i < count; ++i)
+        rows[size_t(i)][0] = Value::FromInt(ids[size_t(i)]);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a[3].toFloat() < b[3].toFloat(); });
+    AppendBenchRows(dm.cdsTask, rows);
+    if (!dm.SendPending()) throw EQuillet(QStringLiteral("the bench tasks were not stored"));
+}
+
+void RestoreTaskRows(TDM& dm, const std::vector<std::vector<Value>>& rows) {
+    // A table without a sort order of its own takes each row at its end.
+    TMemTable t(QStringLiteral("TASK"), QStringLiteral("ID"));
+    t.LoadColumns(dm.cdsTask.Fields(), {});
+    for (const auto& row : rows) {
+        t.Append();
+        for (int c = 0; c < int(row.size()); ++c)
+            TField(&t, c).SetValue(row[size_t(c)]);
+        t.Post();
+    }
+    ChangeSender sender(dm.xConnection, t, 0, {});
+    QString failure;
+    if (sender.Send(failure) != SendTrouble::None) throw EQuillet(failure);
 }

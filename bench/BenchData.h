@@ -35,3 +35,12 @@ class BenchProgram {
     TDM dm;
     std::unique_ptr<TfrmMain> window;
 };
+
+// Stores `count` tasks of BenchTaskRows in the database of `dm` (connected,
+// tables open), numbered by the database; the rows are put in in order of
+// their moments, so each lands at the table's end.
+void StoreBenchTasks(TDM& dm, int count, TDateTime now);
+
+// Writes `rows` (whole rows of `dm`'s task table, in its column order)
+// into the database again, as they were before they were deleted.
+void RestoreTaskRows(TDM& dm, const std::vector<std::vector<Value>>& rows);

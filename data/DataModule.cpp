@@ -62,6 +62,74 @@ void applyJournalRow(TMemTable& t, const JournalRow& r) {
     t.Post();
 }
 
+// A new row of the journal as the table's values, in column order.
+std::vector<Value> journalValues(const TMemTable& t, const JournalRow& r) {
+    std::vector<Value> row(t.Fields().size());
+    for (const auto& [name, value] : r.values) {
+        const int i = t.FieldIndex(name);
+        if (i >= 0) row[size_t(i)] = value;
+    }
+    return row;
+}
+
+// The journal rows of one table, in their order, as applyJournalRow would
+// apply them one by one; runs of deletes go at once, and so do the new
+// rows the table lacks. Returns how many were applied.
+int applyJournalRows(TMemTable& t, const std::vector<const JournalRow*>& rows) {
+    int applied = 0;
+    std::vector<std::vector<Value>> added;
+    QSet<qint64> addedKeys;
+    // `apply` returns how many rows it applied.
+    auto guarded = [&](const auto& apply) {
+        try {
+            applied += apply();
+        } catch (const EQuillet&) {
+            t.Cancel();
+        }
+    };
+    auto addGathered = [&] {
+        if (added.empty()) return;
+        guarded([&] {
+            const int count = int(added.size());
+            t.AppendRows(std::move(added));
+            return count;
+        });
+        added.clear();
+        addedKeys.clear();
+    };
+    for (size_t i = 0; i < rows.size();) {
+        const JournalRow& r = *rows[i];
+        if (r.kind == JournalRow::Delete) {
+            addGathered();
+            std::vector<qint64> keys;
+            size_t end = i;
+            for (; end < rows.size() && rows[end]->kind == JournalRow::Delete; ++end)
+                if (!rows[end]->key.isNull()) keys.push_back(rows[end]->key.toInt());
+            guarded([&] {
+                t.DeleteByKeys(keys);
+                return int(end - i);
+            });
+            i = end;
+            continue;
+        }
+        guarded([&] {
+            const bool isNew =
+                !r.key.isNull() && !addedKeys.contains(r.key.toInt()) && !t.Locate(r.key.toInt());
+            if (isNew) {  // counted when the gathered rows go in
+                added.push_back(journalValues(t, r));
+                addedKeys.insert(r.key.toInt());
+                return 0;
+            }
+            addGathered();
+            applyJournalRow(t, r);
+            return 1;
+        });
+        ++i;
+    }
+    addGathered();
+    return applied;
+}
+
 }  // namespace
 
 TDM::TDM() {
@@ -155,16 +223,11 @@ void TDM::ReplayJournal() {
     QString aside;
     if (journal.damaged && journal_.Exists()) aside = journal_.SetAside();
     int applied = 0;
-    for (const JournalRow& r : journal.rows) {
-        for (TMemTable* t : {&cdsTask, &cdsBirth, &cdsNote}) {
-            if (t->TableName().compare(r.table, Qt::CaseInsensitive) != 0) continue;
-            try {
-                applyJournalRow(*t, r);
-                ++applied;
-            } catch (const EQuillet&) {
-                t->Cancel();
-            }
-        }
+    for (TMemTable* t : {&cdsTask, &cdsBirth, &cdsNote}) {
+        std::vector<const JournalRow*> rows;
+        for (const JournalRow& r : journal.rows)
+            if (t->TableName().compare(r.table, Qt::CaseInsensitive) == 0) rows.push_back(&r);
+        applied += applyJournalRows(*t, rows);
     }
     // Numbers of the program's own go on below those the journal brought.
     for (TMemTable* t : {&cdsTask, &cdsBirth}) {

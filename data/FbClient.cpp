@@ -429,11 +429,26 @@ ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& par
         Impl& d = *impl_;
         ColumnResult result;
         result.fields = d.fields();
-        result.columns.resize(d.out.size());
+        // The values go into blocks of a fixed size and then once into
+        // columns of their final size: a column grown row by row would be
+        // copied again and again into ever new memory.
+        constexpr size_t BlockRows = 4096;
+        std::vector<std::vector<Value>> blocks;  // BlockRows rows of every column each
+        const size_t width = d.out.size();
+        size_t rows = 0;
         d.fetchAll(st, params, [&](const unsigned char* row) {
-            d.readRow(st, row,
-                      [&](size_t i, Value&& v) { result.columns[i].push_back(std::move(v)); });
+            if (rows % BlockRows == 0) blocks.emplace_back().reserve(BlockRows * width);
+            d.readRow(st, row, [&](size_t, Value&& v) { blocks.back().push_back(std::move(v)); });
+            ++rows;
         });
+        result.columns.resize(width);
+        for (std::vector<Value>& column : result.columns)
+            column.reserve(rows);
+        for (std::vector<Value>& block : blocks) {
+            for (size_t at = 0; at < block.size(); ++at)
+                result.columns[at % width].push_back(std::move(block[at]));
+            std::vector<Value>().swap(block);  // its memory goes back at once
+        }
         return result;
     } catch (const FbException& e) {
         raise(e);

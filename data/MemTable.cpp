@@ -25,6 +25,10 @@ Value coerce(const FieldDef& f, Value v) {
         case FieldType::Boolean: {
             QString s = v.toText();
             if (f.size > 0 && s.size() > f.size) s.truncate(f.size);
+            // The flags of every row share their two texts.
+            static const Value yes = Value::FromText(QStringLiteral("T"));
+            static const Value no = Value::FromText(QStringLiteral("F"));
+            if (s.size() == 1 && (s[0] == u'T' || s[0] == u'F')) return s[0] == u'T' ? yes : no;
             return Value::FromText(ThroughWin1251(s));
         }
         case FieldType::Blob:
@@ -32,6 +36,18 @@ Value coerce(const FieldDef& f, Value v) {
             return v.kind() == Value::Bytes ? v : Value::FromBytes(v.toBytes());
     }
     return v;
+}
+
+// Look-ups by walking the keys before the table makes itself an index.
+constexpr int ScansBeforeIndex = 16;
+
+// Keeps the elements of `v` whose place is not marked in `gone`.
+template <class T>
+void keepUnmarked(std::vector<T>& v, const std::vector<char>& gone) {
+    size_t to = 0;
+    for (size_t from = 0; from < v.size(); ++from)
+        if (!gone[from]) v[to++] = std::move(v[from]);
+    v.resize(to);
 }
 
 }  // namespace
@@ -121,12 +137,20 @@ void TMemTable::LoadColumns(std::vector<FieldDef> fields, std::vector<std::vecto
                             [&](size_t a, size_t b) { return SortLess(key[a], key[b]); })) {
             std::stable_sort(order.begin(), order.end(),
                              [&](size_t a, size_t b) { return SortLess(key[a], key[b]); });
-            for (auto& c : columns) {
-                std::vector<Value> sorted;
-                sorted.reserve(count);
-                for (size_t r : order)
-                    sorted.push_back(std::move(c[r]));
-                c = std::move(sorted);
+            // Each column put in order where it lies, along the cycles of
+            // the order: no second copy of the table's memory.
+            std::vector<char> placed(count, 0);
+            for (size_t start = 0; start < count; ++start) {
+                if (placed[start] || order[start] == start) continue;
+                for (auto& c : columns) {
+                    Value first = std::move(c[start]);
+                    size_t at = start;
+                    for (; order[at] != start; at = order[at])
+                        c[at] = std::move(c[order[at]]);
+                    c[at] = std::move(first);
+                }
+                for (size_t at = start; !placed[at]; at = order[at])
+                    placed[at] = 1;
             }
         }
     }
@@ -138,6 +162,7 @@ void TMemTable::LoadColumns(std::vector<FieldDef> fields, std::vector<std::vecto
 }
 
 void TMemTable::Close() {
+    KeysMoved();
     fields_.clear();
     index_.clear();
     columns_.clear();
@@ -157,6 +182,7 @@ void TMemTable::Close() {
 void TMemTable::SetKeyField(const QString& name) {
     keyName_ = name;
     keyIndex_ = FieldIndex(name);
+    KeysMoved();
 }
 
 int TMemTable::FieldIndex(const QString& name) const {
@@ -204,21 +230,31 @@ void TMemTable::SetRecNo(int row) {
 
 bool TMemTable::Locate(qint64 id) {
     CheckBrowseMode();
-    if (keyIndex_ < 0) return false;
+    int row = RowOfKey(id);
+    if (row < 0) {
+        const qint64 now = ResolveKey(id);
+        if (now != id) row = RowOfKey(now);
+    }
+    if (row < 0) return false;
+    cur_ = row;
+    eof_ = false;
+    return true;
+}
+
+int TMemTable::RowOfKey(qint64 key) {
+    if (keyIndex_ < 0) return -1;
     const std::vector<Value>& keys = columns_[keyIndex_];
-    auto find = [&](qint64 key) {
-        for (int r = 0; r < int(keys.size()); ++r) {
-            if (!keys[r].isNull() && keys[r].toInt() == key) {
-                cur_ = r;
-                eof_ = false;
-                return true;
-            }
-        }
-        return false;
-    };
-    if (find(id)) return true;
-    const qint64 now = ResolveKey(id);
-    return now != id && find(now);
+    // A few look-ups walk the keys; many in a row (a batch, a replay) pay
+    // for an index once.
+    if (keyRows_.isEmpty() && ++keyScans_ > ScansBeforeIndex) {
+        keyRows_.reserve(qsizetype(keys.size()));
+        for (int r = int(keys.size()) - 1; r >= 0; --r)
+            if (!keys[size_t(r)].isNull()) keyRows_.insert(keys[size_t(r)].toInt(), r);
+    }
+    if (!keyRows_.isEmpty()) return keyRows_.value(key, -1);
+    for (int r = 0; r < int(keys.size()); ++r)
+        if (!keys[size_t(r)].isNull() && keys[size_t(r)].toInt() == key) return r;
+    return -1;
 }
 
 qint64 TMemTable::ResolveKey(qint64 id) const {
@@ -304,6 +340,7 @@ void TMemTable::InsertRow(int at, std::vector<Value>&& values) {
         columns_[c].insert(columns_[c].begin() + at, std::move(values[c]));
     status_.insert(status_.begin() + at, RowStatus::Inserted);
     dirty_.insert(dirty_.begin() + at, 0);
+    KeysMoved();
 }
 
 void TMemTable::EraseRow(int at) {
@@ -311,6 +348,7 @@ void TMemTable::EraseRow(int at) {
         c.erase(c.begin() + at);
     status_.erase(status_.begin() + at);
     dirty_.erase(dirty_.begin() + at);
+    KeysMoved();
 }
 
 void TMemTable::MoveRow(int from, int to) {
@@ -325,6 +363,7 @@ void TMemTable::MoveRow(int from, int to) {
         move(c);
     move(status_);
     move(dirty_);
+    KeysMoved();
 }
 
 void TMemTable::Post() {
@@ -339,6 +378,7 @@ void TMemTable::Post() {
         const int row = cur_;
         for (size_t c = 0; c < columns_.size(); ++c)
             if (bufferDirty_ & (uint64_t(1) << c)) columns_[c][row] = std::move(buffer_[c]);
+        if (keyIndex_ >= 0 && (bufferDirty_ & (uint64_t(1) << keyIndex_))) KeysMoved();
         if (status_[row] == RowStatus::Unmodified) {
             status_[row] = RowStatus::Modified;
             ++changeCount_;
@@ -372,6 +412,90 @@ void TMemTable::Delete() {
     EraseRow(row);
     cur_ = std::min(row, RecordCount() - 1);
     eof_ = IsEmpty();
+}
+
+void TMemTable::AppendRows(std::vector<std::vector<Value>> rows) {
+    CheckBrowseMode();
+    if (rows.empty()) return;
+    const size_t width = fields_.size(), n = status_.size(), m = rows.size();
+    for (auto& row : rows) {
+        row.resize(width);
+        for (size_t c = 0; c < width; ++c)
+            row[c] = coerce(fields_[c], std::move(row[c]));
+    }
+    // Each row would land after every row whose sort value is not greater,
+    // the new ones before it included: the table and the new rows in their
+    // order (equal ones as they came) merged, the table's first among equals.
+    std::vector<size_t> order(m);
+    std::iota(order.begin(), order.end(), size_t(0));
+    const int s = sortIndex_;
+    if (s >= 0)
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return SortLess(rows[a][size_t(s)], rows[b][size_t(s)]);
+        });
+    // Where each row of the result comes from: a row of the table (>= 0) or
+    // new row -1 - k.
+    std::vector<qint64> from;
+    from.reserve(n + m);
+    int last = -1;
+    for (size_t i = 0, j = 0; i < n || j < m;) {
+        const bool old =
+            j == m ||
+            (i < n && (s < 0 || !SortLess(rows[order[j]][size_t(s)], columns_[size_t(s)][i])));
+        if (old) {
+            from.push_back(qint64(i++));
+        } else {
+            if (order[j] == m - 1) last = int(from.size());
+            from.push_back(-1 - qint64(order[j++]));
+        }
+    }
+    auto merged = [&](auto& v, auto fresh) {
+        std::remove_reference_t<decltype(v)> out;
+        out.reserve(n + m);
+        for (qint64 f : from)
+            out.push_back(f >= 0 ? std::move(v[size_t(f)]) : fresh(size_t(-1 - f)));
+        v = std::move(out);
+    };
+    for (size_t c = 0; c < width; ++c)
+        merged(columns_[c], [&](size_t k) { return std::move(rows[k][c]); });
+    merged(status_, [](size_t) { return RowStatus::Inserted; });
+    merged(dirty_, [](size_t) { return uint64_t(0); });
+    changeCount_ += int(m);
+    cur_ = last;
+    eof_ = false;
+    KeysMoved();
+}
+
+int TMemTable::DeleteByKeys(const std::vector<qint64>& ids) {
+    CheckBrowseMode();
+    std::vector<char> gone(status_.size(), 0);
+    std::vector<int> deleted;  // rows, in the order of their deletion
+    for (qint64 id : ids) {
+        int row = RowOfKey(id);
+        if (row < 0) {
+            const qint64 now = ResolveKey(id);
+            if (now != id) row = RowOfKey(now);
+        }
+        if (row < 0 || gone[size_t(row)]) continue;
+        gone[size_t(row)] = 1;
+        deleted.push_back(row);
+        if (status_[row] != RowStatus::Unmodified) --changeCount_;
+        if (status_[row] != RowStatus::Inserted || MaybeStored(row))
+            deletedKeys_.push_back(columns_[keyIndex_][row]);
+    }
+    if (deleted.empty()) return 0;
+    for (auto& c : columns_)
+        keepUnmarked(c, gone);
+    keepUnmarked(status_, gone);
+    keepUnmarked(dirty_, gone);
+    KeysMoved();
+    // Where the last deletion left the cursor: the place its row had then.
+    const int last = deleted.back();
+    const int before =
+        int(std::count_if(deleted.begin(), deleted.end() - 1, [&](int r) { return r < last; }));
+    cur_ = std::min(last - before, RecordCount() - 1);
+    eof_ = IsEmpty();
+    return int(deleted.size());
 }
 
 std::vector<TMemTable::Change> TMemTable::PendingChanges() const {
@@ -454,5 +578,6 @@ bool TMemTable::MaybeStored(int row) const {
 
 void TMemTable::SetStoredValue(int row, int column, const Value& v) {
     columns_[column][row] = coerce(fields_[column], v);
+    if (column == keyIndex_) KeysMoved();
     if (state_ == State::Edit && row == cur_) buffer_[column] = columns_[column][row];
 }

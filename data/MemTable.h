@@ -101,6 +101,16 @@ class TMemTable {
     void Cancel();
     void Delete();  // deletes the current row
 
+    // ---- Many rows at once, in time linear in the table's size, each with
+    // the outcome of the one-row operations it stands for.
+
+    // Append, setting the columns and Post for each of `rows` (values in
+    // column order, missing ones NULL) in turn; the last of them is current.
+    void AppendRows(std::vector<std::vector<Value>> rows);
+    // Locate and Delete for each of `ids` in turn (an ID not found is
+    // passed over); returns how many rows went.
+    int DeleteByKeys(const std::vector<qint64>& ids);
+
     // Direct access by row and column, for readers that walk the table.
     const Value& Cell(int row, int column) const { return columns_[column][row]; }
 
@@ -146,6 +156,12 @@ class TMemTable {
     void InsertRow(int at, std::vector<Value>&& values);
     void EraseRow(int at);
     bool SortLess(const Value& a, const Value& b) const;
+    // The row holding `key` (the first, should several), -1 when none.
+    int RowOfKey(qint64 key);
+    void KeysMoved() {
+        keyRows_.clear();
+        keyScans_ = 0;
+    }
 
     QString tableName_, keyName_, sortName_;
     int keyIndex_ = -1, sortIndex_ = -1;
@@ -158,6 +174,10 @@ class TMemTable {
     int changeCount_ = 0;               // rows that are not Unmodified
     QHash<qint64, qint64> keyAliases_;  // replaced key -> the key that followed it
     QSet<qint64> maybeStored_;          // keys of new rows that may be stored already
+    // Row of each key, made when many look-ups come between two changes of
+    // the rows' places; empty until then (a look-up walks the keys).
+    QHash<qint64, int> keyRows_;
+    int keyScans_ = 0;  // look-ups by walking since the rows last moved
 
     State state_ = State::Inactive;
     int cur_ = -1;

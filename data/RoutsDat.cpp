@@ -63,39 +63,32 @@ class TOldDataImport {
         TMemTable& t = dm_.cdsTask;
         // Columns are found, and the numbers taken, before the first row is
         // made: a failure on the way leaves no half import to be sent later.
-        TField id = t.FieldByName(QStringLiteral("ID"));
-        TField user = t.FieldByName(QStringLiteral("USER_ID"));
-        TField needAlert = t.FieldByName(QStringLiteral("NEEDALERT"));
-        TField dateTime = t.FieldByName(QStringLiteral("DATETIME"));
-        TField caption = t.FieldByName(QStringLiteral("CAPTION"));
-        TField category = t.FieldByName(QStringLiteral("CATEGORY"));
-        TField details = t.FieldByName(QStringLiteral("DETAILS"));
-        TField executed = t.FieldByName(QStringLiteral("EXECUTED"));
-        TField notified = t.FieldByName(QStringLiteral("NOTIFIED"));
+        const size_t id = column(t, "ID"), user = column(t, "USER_ID"),
+                     needAlert = column(t, "NEEDALERT"), dateTime = column(t, "DATETIME"),
+                     caption = column(t, "CAPTION"), category = column(t, "CATEGORY"),
+                     details = column(t, "DETAILS"), executed = column(t, "EXECUTED"),
+                     notified = column(t, "NOTIFIED");
         const std::vector<int> ids = dm_.NewTaskIds(int(tasks_.size()));
-        // The table keeps its rows in order of their due moment: rows put in
-        // in that order (file order among equal ones) each land at its end,
-        // and the table ends as if they had come in file order.
-        std::vector<size_t> order(tasks_.size());
-        std::iota(order.begin(), order.end(), size_t(0));
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            return tasks_[a].dateTime < tasks_[b].dateTime;
-        });
-        for (size_t i : order) {
+        // The rows are made in file order and go into the table together,
+        // each where appending it alone would have put it.
+        std::vector<std::vector<Value>> rows;
+        rows.reserve(tasks_.size());
+        for (size_t i = 0; i < tasks_.size(); ++i) {
             const TOldTaskRec& r = tasks_[i];
-            t.Append();
-            id.SetInteger(ids[i]);
-            user.SetInteger(CurrentUserId);
-            needAlert.SetBoolean(r.needAlert);
-            dateTime.SetDateTime(r.dateTime);
-            caption.SetString(r.caption);
-            category.SetString(r.category);
-            details.SetString(r.details);
-            executed.SetBoolean(r.executed);
-            notified.SetBoolean(r.notified);
-            t.Post();
+            std::vector<Value> row(t.Fields().size());
+            row[id] = Value::FromInt(ids[i]);
+            row[user] = Value::FromInt(CurrentUserId);
+            row[needAlert] = flag(r.needAlert);
+            row[dateTime] = Value::FromFloat(r.dateTime);
+            row[caption] = Value::FromText(r.caption);
+            row[category] = Value::FromText(r.category);
+            row[details] = Value::FromText(r.details);
+            row[executed] = flag(r.executed);
+            row[notified] = flag(r.notified);
+            rows.push_back(std::move(row));
             report(ImportStage::Tasks);
         }
+        t.AppendRows(std::move(rows));
         dm_.ApplyTable(t);
     }
 
@@ -117,33 +110,38 @@ class TOldDataImport {
 
     void ImportOldBirths() {
         TMemTable& t = dm_.cdsBirth;
-        TField id = t.FieldByName(QStringLiteral("ID"));
-        TField user = t.FieldByName(QStringLiteral("USER_ID"));
-        TField caption = t.FieldByName(QStringLiteral("CAPTION"));
-        TField date = t.FieldByName(QStringLiteral("DATE"));
-        TField vid = t.FieldByName(QStringLiteral("VID"));
-        TField category = t.FieldByName(QStringLiteral("CATEGORY"));
-        TField comment = t.FieldByName(QStringLiteral("COMMENT"));
-        TField notified = t.FieldByName(QStringLiteral("NOTIFIED"));
+        const size_t id = column(t, "ID"), user = column(t, "USER_ID"),
+                     caption = column(t, "CAPTION"), date = column(t, "DATE"),
+                     vid = column(t, "VID"), category = column(t, "CATEGORY"),
+                     comment = column(t, "COMMENT"), notified = column(t, "NOTIFIED");
         const std::vector<int> ids = dm_.NewBirthIds(int(births_.size()));
+        std::vector<std::vector<Value>> rows;
+        rows.reserve(births_.size());
         for (size_t i = 0; i < births_.size(); ++i) {
             const TOldBirthRec& r = births_[i];
-            t.Append();
-            id.SetInteger(ids[i]);
-            user.SetInteger(CurrentUserId);
-            caption.SetString(r.caption);
-            date.SetDateTime(r.date);
-            vid.SetInteger(r.vid);
-            category.SetInteger(r.category);
-            comment.SetString(r.comment);
-            notified.SetBoolean(r.notified);
-            t.Post();
+            std::vector<Value> row(t.Fields().size());
+            row[id] = Value::FromInt(ids[i]);
+            row[user] = Value::FromInt(CurrentUserId);
+            row[caption] = Value::FromText(r.caption);
+            row[date] = Value::FromFloat(r.date);
+            row[vid] = Value::FromInt(r.vid);
+            row[category] = Value::FromInt(r.category);
+            row[comment] = Value::FromText(r.comment);
+            row[notified] = flag(r.notified);
+            rows.push_back(std::move(row));
             report(ImportStage::Events);
         }
+        t.AppendRows(std::move(rows));
         dm_.ApplyTable(t);
     }
 
   private:
+    // The column's place; an EQuillet when the table lacks it.
+    static size_t column(TMemTable& t, const char* name) {
+        return size_t(t.FieldByName(QLatin1String(name)).index());
+    }
+    static Value flag(bool v) { return Value::FromText(FlagText(v)); }
+
     void report(ImportStage stage) {
         ++done_;
         if (progress_) progress_(stage, done_, total_);

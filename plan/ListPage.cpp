@@ -67,6 +67,24 @@ bool ListPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::vector<int> ListPage::ChosenRows() const {
+    // The rows straight from the ranges of whole rows: asking row by row
+    // whether it is chosen walks every range for each row, and thousands of
+    // rows picked one by one are thousands of ranges.
+    const QItemSelection chosen = view_->selectionModel()->selection();
+    const int columns = model_->columnCount();
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : chosen) {
+        if (!range.isValid()) continue;
+        if (range.left() != 0 || range.right() != columns - 1) return ChosenRowsOneByOne();
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+std::vector<int> ListPage::ChosenRowsOneByOne() const {
     std::vector<int> rows;
     for (const QModelIndex& i : view_->selectionModel()->selectedRows())
         rows.push_back(i.row());
@@ -129,8 +147,7 @@ void ListPage::DeleteChosen(TDM& dm, TMemTable& table, const QString& question,
     if (MessageBox(question, QStringLiteral("Удаление"), QMessageBox::Yes | QMessageBox::No) !=
         QMessageBox::Yes)
         return;
-    for (int id : ids)
-        if (table.Locate(id)) table.Delete();
+    table.DeleteByKeys(std::vector<qint64>(ids.begin(), ids.end()));
     dm.ApplyTable(table);
     refill();
     const int count = model_->rowCount();

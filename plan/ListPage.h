@@ -58,6 +58,10 @@ class ListPage : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The chosen rows asked of the selection row by row: for a selection
+    // that holds part of a row.
+    std::vector<int> ChosenRowsOneByOne() const;
+
     QTableView* view_;
     IdListModel* model_;
     Options options_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QScopeGuard>
 #include <QStringList>
 #include <utility>
 #include <vector>
@@ -28,17 +29,33 @@ class IdListModel : public QAbstractTableModel {
 };
 
 // `Row` has an `int id` and a QString for each column; `texts` names them
-// in column order. The ID is also each row's Qt::UserRole.
+// in column order (null for a column whose text the subclass makes). The ID
+// is also each row's Qt::UserRole.
 template <class Row>
 class RowListModel : public IdListModel {
   public:
     RowListModel(QStringList captions, std::vector<QString Row::*> texts, QObject* parent)
         : IdListModel(std::move(captions), parent), texts_(std::move(texts)) {}
 
+    // Takes `rows`; the rows of the earlier fill are freed, and `rows` is
+    // left empty.
     void Reset(std::vector<Row>&& rows) {
         beginResetModel();
-        rows_ = std::move(rows);
+        rows_.swap(rows);
         endResetModel();
+        Free(rows);
+    }
+    // Fills the rows anew where they lie: `fill` gets the rows of the last
+    // fill and leaves the new ones there. A text that is still the same is
+    // only counted again, and no new memory is touched.
+    template <class Fill>
+    void Refill(Fill&& fill) {
+        beginResetModel();
+        const auto done = qScopeGuard([&] {
+            if (rows_.capacity() > 2 * rows_.size() + 1024) rows_.shrink_to_fit();
+            endResetModel();
+        });
+        fill(rows_);
     }
     const Row& RowAt(int row) const { return rows_[size_t(row)]; }
     int IdAt(int row) const override { return rows_[size_t(row)].id; }
@@ -49,13 +66,28 @@ class RowListModel : public IdListModel {
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= int(rows_.size())) return {};
         const Row& r = rows_[size_t(index.row())];
-        if (role == Qt::DisplayRole && size_t(index.column()) < texts_.size())
+        if (role == Qt::DisplayRole && size_t(index.column()) < texts_.size() &&
+            texts_[size_t(index.column())])
             return r.*texts_[size_t(index.column())];
         if (role == Qt::UserRole) return r.id;
         return {};
     }
 
   private:
+    // Frees rows whose texts are shared with the table: each text's count of
+    // users is fetched a few rows ahead, so that the rows do not wait for
+    // memory one by one.
+    void Free(std::vector<Row>& rows) const {
+        constexpr size_t Ahead = 48;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (i + Ahead < rows.size())
+                for (QString Row::*text : texts_)
+                    if (text) __builtin_prefetch((rows[i + Ahead].*text).data_ptr().d_ptr(), 1);
+            rows[i] = Row();
+        }
+        rows.clear();
+    }
+
     std::vector<QString Row::*> texts_;
     std::vector<Row> rows_;
 };

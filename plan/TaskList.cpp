@@ -1,7 +1,5 @@
 #include "plan/TaskList.h"
 
-#include <QHash>
-
 #include "core/Clock.h"
 #include "core/Error.h"
 #include "core/Formats.h"
@@ -14,6 +12,9 @@ QString WeekDayTag(TDateTime date) {
 }
 
 namespace {
+
+// How many rows ahead of the one being filled its texts are fetched.
+constexpr int PrefetchAhead = 48;
 
 struct TaskColumns {
     int id, when, caption, category, executed;
@@ -28,73 +29,58 @@ struct TaskColumns {
     }
 };
 
-// Texts of dates and times already made during one rebuild: many tasks
-// share a day or a minute, and a shared text costs no formatting.
-struct TextCache {
-    QHash<qint64, QString> dates;
-    std::vector<QString> times = std::vector<QString>(24 * 60);
-
-    const QString& date(TDateTime when) {
-        qint64 day, ms;
-        SplitDateTime(when, day, ms);
-        auto it = dates.find(day);
-        if (it == dates.end())
-            it = dates.insert(day, FormatShortDate(when) + u' ' + WeekDayTag(when));
-        return *it;
-    }
-    const QString& time(TDateTime when) {
-        const TimeParts t = DecodeTime(when);
-        QString& s = times[size_t(t.hour * 60 + t.minute)];
-        if (s.isNull()) s = FormatHourMinute(when);
-        return s;
-    }
-};
-
-void fill(TaskRow& item, const TMemTable& t, const TaskColumns& c, int row, TDateTime now,
-          TextCache& cache) {
-    static const QString none = QStringLiteral("<нет>");
-    static const QString yes = QStringLiteral("<да>");
-    static const QString done = QStringLiteral("T");
+void fill(TaskRow& item, const TMemTable& t, const TaskColumns& c, int row, TDateTime now) {
     item.id = int(t.Cell(row, c.id).toInt());
-    const TDateTime when = t.Cell(row, c.when).toFloat();
-    if (when != 0) {
-        item.date = cache.date(when);
-        item.time = cache.time(when);
-    } else {
-        item.date = none;
-        item.time = none;
-    }
+    item.when = t.Cell(row, c.when).toFloat();
     item.caption = t.Cell(row, c.caption).toText();
     item.category = t.Cell(row, c.category).toText();
     // The list reads the done flag as text: only exactly "T" is done.
     const Value& executed = t.Cell(row, c.executed);
-    if (executed.kind() == Value::Text && executed.toText() == done) {
-        item.done = yes;
-        item.icon = 1;
-    } else {
-        item.done = none;
-        item.icon = when != 0 && now >= when ? 2 : 0;
-    }
+    item.done = executed.isTextOf(u'T');
+    item.icon = item.done ? 1 : item.when != 0 && now >= item.when ? 2 : 0;
 }
 
 }  // namespace
 
 void FillTaskItem(TaskRow& item, const TMemTable& cdsTask, int row, TDateTime now) {
-    TextCache cache;
-    fill(item, cdsTask, TaskColumns(cdsTask), row, now, cache);
+    fill(item, cdsTask, TaskColumns(cdsTask), row, now);
+}
+
+QString TaskDateText(TDateTime when) {
+    if (when == 0) return QStringLiteral("<нет>");
+    return FormatShortDate(when) + u' ' + WeekDayTag(when);
+}
+
+QString TaskTimeText(TDateTime when) {
+    return when == 0 ? QStringLiteral("<нет>") : FormatHourMinute(when);
+}
+
+QString TaskDoneText(bool done) {
+    return done ? QStringLiteral("<да>") : QStringLiteral("<нет>");
 }
 
 std::vector<TaskRow> BuildTaskRows(TMemTable& cdsTask, int selectId, int& position) {
+    std::vector<TaskRow> rows;
+    BuildTaskRows(cdsTask, selectId, position, rows);
+    return rows;
+}
+
+void BuildTaskRows(TMemTable& cdsTask, int selectId, int& position, std::vector<TaskRow>& rows) {
     const TaskColumns c(cdsTask);
     const TDateTime now = Now();
-    TextCache cache;
-    std::vector<TaskRow> rows;
-    rows.reserve(size_t(cdsTask.RecordCount()));
+    const int count = cdsTask.RecordCount();
+    rows.resize(size_t(count));
     position = 0;
-    for (cdsTask.First(); !cdsTask.Eof(); cdsTask.Next()) {
-        rows.emplace_back();
-        fill(rows.back(), cdsTask, c, cdsTask.RecNo(), now, cache);
-        if (rows.back().id == selectId) position = int(rows.size()) - 1;
+    size_t at = 0;
+    for (cdsTask.First(); !cdsTask.Eof(); cdsTask.Next(), ++at) {
+        // The texts a few rows on, new and old, are asked for now.
+        if (const int ahead = cdsTask.RecNo() + PrefetchAhead; ahead < count) {
+            cdsTask.Cell(ahead, c.caption).prefetch();
+            cdsTask.Cell(ahead, c.category).prefetch();
+            __builtin_prefetch(rows[size_t(ahead)].caption.data_ptr().d_ptr(), 1);
+            __builtin_prefetch(rows[size_t(ahead)].category.data_ptr().d_ptr(), 1);
+        }
+        fill(rows[at], cdsTask, c, cdsTask.RecNo(), now);
+        if (rows[at].id == selectId) position = int(at);
     }
-    return rows;
 }

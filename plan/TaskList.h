@@ -8,16 +8,24 @@
 
 class TMemTable;
 
-// One row of the task list: the task's ID and the texts and picture
-// computed when the list was filled.
+// One row of the task list: the task's ID and what it shows, taken when the
+// list was filled. The texts of the date and time columns follow from the
+// moment alone (TaskDateText, TaskTimeText) and are made when shown.
 struct TaskRow {
     int id = 0;
-    QString date, time, caption, category, done;
-    int icon = 0;  // 0 bell, 1 dial, 2 overdue (no picture)
+    int icon = 0;        // 0 bell, 1 dial, 2 overdue (no picture)
+    bool done = false;   // "<да>" rather than "<нет>"
+    TDateTime when = 0;  // 0: no date ("<нет>")
+    QString caption, category;
 };
 
 // "<Пн>" .. "<Вс>" for the weekday of `date`.
 QString WeekDayTag(TDateTime date);
+
+// The texts of the date, time and done columns of a row.
+QString TaskDateText(TDateTime when);  // "08.12.2026 <Вт>", "<нет>" for 0
+QString TaskTimeText(TDateTime when);  // "14:05", "<нет>" for 0
+QString TaskDoneText(bool done);       // "<да>" or "<нет>"
 
 // One row of the list from row `row` of the task table, as of `now`.
 void FillTaskItem(TaskRow& item, const TMemTable& cdsTask, int row, TDateTime now);
@@ -26,3 +34,5 @@ void FillTaskItem(TaskRow& item, const TMemTable& cdsTask, int row, TDateTime no
 // last row) and returns the list rows; `position` receives the position of
 // the row whose ID is `selectId`, 0 when none has it.
 std::vector<TaskRow> BuildTaskRows(TMemTable& cdsTask, int selectId, int& position);
+// The same into `rows`, the rows of an earlier fill, overwritten where they lie.
+void BuildTaskRows(TMemTable& cdsTask, int selectId, int& position, std::vector<TaskRow>& rows);

@@ -29,11 +29,9 @@ int widestDate(const QFont& font) {
 }  // namespace
 
 TaskListModel::TaskListModel(QObject* parent)
-    : RowListModel(
-          {QStringLiteral("Дата"), QStringLiteral("Время"), QStringLiteral("Задание"),
-           QStringLiteral("Категория"), QStringLiteral("Выполнено")},
-          {&TaskRow::date, &TaskRow::time, &TaskRow::caption, &TaskRow::category, &TaskRow::done},
-          parent) {
+    : RowListModel({QStringLiteral("Дата"), QStringLiteral("Время"), QStringLiteral("Задание"),
+                    QStringLiteral("Категория"), QStringLiteral("Выполнено")},
+                   {nullptr, nullptr, &TaskRow::caption, &TaskRow::category, nullptr}, parent) {
     icons_[0] = QIcon(QStringLiteral(":/bell_16.png"));
     icons_[1] = QIcon(QStringLiteral(":/dial_16.png"));
     QPixmap none(PictureSize, PictureSize);
@@ -51,11 +49,48 @@ int TaskListModel::ColumnWidth(int column, const QTableView& view) const {
 }
 
 QVariant TaskListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DecorationRole || index.column() != ColDate)
+    const int column = index.column();
+    const bool made =
+        role == Qt::DisplayRole && (column == ColDate || column == ColTime || column == ColDone);
+    if (!made && (role != Qt::DecorationRole || column != ColDate))
         return RowListModel::data(index, role);
     if (!index.isValid() || index.row() >= rowCount()) return {};
+    const TaskRow& row = RowAt(index.row());
+    if (role == Qt::DisplayRole) {
+        if (column == ColDone) return TaskDoneText(row.done);
+        return column == ColDate ? DateText(row.when) : TimeText(row.when);
+    }
     // An overdue task (2) shows no picture, but keeps its place.
-    const int icon = RowAt(index.row()).icon;
-    if (icon >= 0 && icon < 3) return icons_[icon];
+    if (row.icon >= 0 && row.icon < 3) return icons_[row.icon];
     return {};
+}
+
+void TaskListModel::Reset(std::vector<TaskRow>&& rows) {
+    ForgetTexts();
+    RowListModel::Reset(std::move(rows));
+}
+
+void TaskListModel::ForgetTexts() {
+    dates_.clear();
+    times_.clear();
+}
+
+const QString& TaskListModel::DateText(TDateTime when) const {
+    static const QString none = TaskDateText(0);
+    if (when == 0) return none;
+    qint64 day, ms;
+    SplitDateTime(when, day, ms);
+    auto it = dates_.find(day);
+    if (it == dates_.end()) it = dates_.insert(day, TaskDateText(when));
+    return *it;
+}
+
+const QString& TaskListModel::TimeText(TDateTime when) const {
+    static const QString none = TaskTimeText(0);
+    if (when == 0) return none;
+    const TimeParts t = DecodeTime(when);
+    if (times_.empty()) times_.resize(24 * 60);
+    QString& s = times_[size_t(t.hour * 60 + t.minute)];
+    if (s.isNull()) s = TaskTimeText(when);
+    return s;
 }

@@ -58,8 +58,8 @@ void TTaskPlan::LoadTaskList(bool KeepSelection, int SelectId) {
     // A new task's own number may have been replaced by the database's.
     SelectId = int(DM->cdsTask.ResolveKey(SelectId));
     int position = 0;
-    std::vector<TaskRow> rows = BuildTaskRows(DM->cdsTask, SelectId, position);
-    TaskList->Reset(std::move(rows));
+    TaskList->Refill(
+        [&](std::vector<TaskRow>& rows) { BuildTaskRows(DM->cdsTask, SelectId, position, rows); });
     QItemSelectionModel* sel = ListView->selectionModel();
     sel->clearSelection();
     if (KeepSelection && TaskList->rowCount() > 0) list_->SelectRow(position);

@@ -197,3 +197,124 @@ TEST(MemTableClosed, EveryUseOfAClosedTableIsAnError) {
     EXPECT_THROW(t.FieldByName("ID"), EQuillet);
     EXPECT_FALSE(t.HasChanges());
 }
+
+namespace {
+
+// Rows added and deleted many at once leave the table exactly as the
+// one-row operations would, one after the other.
+struct BatchCase {
+    const char* name;
+    bool sorted;                                // the table kept in order of DATETIME
+    std::vector<std::pair<int, double>> added;  // ID and moment of each new row
+    std::vector<qint64> deleted;                // IDs, in the order given
+};
+
+// A row of every state before the batch: stored, edited, new, new with
+// its number replaced (5 became 6), new and possibly stored already.
+void prepare(TMemTable& t) {
+    std::vector<std::vector<Value>> rows;
+    for (int id = 1; id <= 4; ++id)
+        rows.push_back(taskRow(id, id % 2 ? 300 : 100, "x"));
+    t.Load(taskFields(), std::move(rows));
+    t.Locate(3);
+    t.Edit();
+    t.FieldByName("CAPTION").SetString("edited");
+    t.Post();
+    for (int id : {5, 7}) {
+        t.Append();
+        t.FieldByName("ID").SetInteger(id);
+        t.FieldByName("DATETIME").SetDateTime(200);
+        t.Post();
+    }
+    t.Locate(5);
+    t.ReplaceKey(t.RecNo(), Value::FromInt(6));
+    t.Locate(7);
+    t.SetMaybeStored(t.RecNo());
+}
+
+std::vector<Value> newRow(int id, double when) {
+    std::vector<Value> row(6);
+    row[0] = Value::FromInt(id);
+    row[3] = Value::FromFloat(when);
+    row[4] = Value::FromText(QStringLiteral("caption that is cut"));
+    row[5] = Value::FromText(QStringLiteral("T"));
+    return row;
+}
+
+std::string describe(TMemTable& t) {
+    std::string s = "cursor " + std::to_string(t.RecNo()) + (t.Eof() ? " eof;" : ";");
+    for (const auto& c : t.PendingChanges())
+        s += " " + std::to_string(int(c.kind)) + ":" + std::to_string(c.row) + ":" +
+             std::to_string(c.key.toInt()) + ":" + std::to_string(c.columns);
+    s += "; rows";
+    for (int r = 0; r < t.RecordCount(); ++r)
+        s += " " + std::to_string(t.Cell(r, 0).toInt()) + "/" +
+             t.Cell(r, 4).toText().toStdString() + "/" + std::to_string(int(t.StatusOf(r)));
+    return s;
+}
+
+class BatchTest : public ::testing::TestWithParam<BatchCase> {};
+
+}  // namespace
+
+TEST_P(BatchTest, EndsAsTheOneRowOperationsWould) {
+    const BatchCase& c = GetParam();
+    const QString sort = c.sorted ? QStringLiteral("DATETIME") : QString();
+    TMemTable one{"TASK", "ID", sort}, many{"TASK", "ID", sort};
+    prepare(one);
+    prepare(many);
+
+    std::vector<std::vector<Value>> rows;
+    for (const auto& [id, when] : c.added) {
+        one.Append();
+        const std::vector<Value> row = newRow(id, when);
+        for (int col = 0; col < int(row.size()); ++col)
+            if (!row[size_t(col)].isNull()) TField(&one, col).SetValue(row[size_t(col)]);
+        one.Post();
+        rows.push_back(row);
+    }
+    int gone = 0;
+    for (qint64 id : c.deleted) {
+        if (!one.Locate(id)) continue;
+        one.Delete();
+        ++gone;
+    }
+    many.AppendRows(std::move(rows));
+    EXPECT_EQ(many.DeleteByKeys(c.deleted), gone);
+
+    EXPECT_EQ(describe(many), describe(one));
+    EXPECT_EQ(many.DeletedKeys(), one.DeletedKeys());
+    for (int id = 0; id < 80; ++id)
+        EXPECT_EQ(many.Locate(id), one.Locate(id)) << id;
+}
+
+namespace {
+
+std::vector<std::pair<int, double>> spread(int count) {
+    std::vector<std::pair<int, double>> rows;
+    for (int i = 0; i < count; ++i)
+        rows.emplace_back(10 + i, (i * 7 % 5) * 100.0);
+    return rows;
+}
+
+std::vector<qint64> scattered(int count) {
+    std::vector<qint64> ids;
+    for (int i = 0; i < count; ++i)
+        ids.push_back(i * 13 % 70);  // in no order, some twice, some missing
+    return ids;
+}
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    MemTable, BatchTest,
+    ::testing::Values(
+        BatchCase{"NothingAtAll", true, {}, {}},
+        BatchCase{
+            "EqualMomentsKeepTheirOrder", true, {{10, 100}, {11, 50}, {12, 100}, {13, 0}}, {}},
+        BatchCase{"UnsortedTableTakesRowsAtItsEnd", false, {{10, 100}, {11, 50}}, {2}},
+        BatchCase{"DeletesInAnyOrderMissingAndTwice", true, {}, {3, 99, 1, 3}},
+        BatchCase{"NewRowsReplacedAndMaybeStored", true, {{10, 150}}, {10, 5, 7, 4}},
+        BatchCase{"ManyRowsThroughTheIndex", true, spread(40), scattered(60)},
+        BatchCase{"EverythingGoes", false, spread(3), scattered(70)}),
+    [](const auto& info) { return std::string(info.param.name); });
