@@ -5,15 +5,17 @@
 #include <unistd.h>
 #include <QFile>
 #include <cerrno>
+#include <cstring>
 
 #include "core/Error.h"
 #include "platform/RuntimeDir.h"
 
-bool InstanceLock::ProbeAlreadyRunning(const QString& name) {
+bool InstanceLock::ProbeAlreadyRunning(const QString& name, QString* problem) {
     QByteArray path;
     try {
         path = QFile::encodeName(RuntimeDir() + u'/' + name + QStringLiteral(".lock"));
-    } catch (const EQuillet&) {
+    } catch (const EQuillet& e) {
+        if (problem) *problem = e.message();
         return true;
     }
     // The file is never removed: removing it would let a later copy lock a
@@ -22,7 +24,12 @@ bool InstanceLock::ProbeAlreadyRunning(const QString& name) {
     do {
         fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return true;
+    if (fd < 0) {
+        if (problem)
+            *problem = QStringLiteral("Не удалось открыть файл «%1»: %2.")
+                           .arg(QFile::decodeName(path), QString::fromLocal8Bit(strerror(errno)));
+        return true;
+    }
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
