@@ -5,9 +5,9 @@
 #include <unistd.h>
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 
 #include "core/Error.h"
+#include "core/SafeFile.h"
 #include "platform/RuntimeDir.h"
 
 bool InstanceLock::ProbeAlreadyRunning(const QString& name, QString* problem) {
@@ -20,14 +20,12 @@ bool InstanceLock::ProbeAlreadyRunning(const QString& name, QString* problem) {
     }
     // The file is never removed: removing it would let a later copy lock a
     // fresh file while an older one still holds the old one.
-    int fd;
-    do {
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
+    QString why;
+    const int fd = OpenOwnFile(QFile::decodeName(path), O_RDWR, 0600, &why);
     if (fd < 0) {
         if (problem)
             *problem = QStringLiteral("Не удалось открыть файл «%1»: %2.")
-                           .arg(QFile::decodeName(path), QString::fromLocal8Bit(strerror(errno)));
+                           .arg(QFile::decodeName(path), why);
         return true;
     }
     int rc;
