@@ -61,8 +61,10 @@ void CreateForms() {
     frmBirthAll = new TfrmBirthAll(frmMain);
     frmBirthLegend = new TfrmBirthLegend(frmMain);
     DM = new TDM;
+    // The journal keeps what was not sent; the user is told in the status
+    // bar, never by a box that would take the keys being typed.
     DM->onSendFailed = [](const QString& message) {
-        MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Warning);
+        if (frmMain) frmMain->ShowUnsent(message);
     };
     // An error after the connection ends the start sequence where it
     // arose; start-up goes on with what was done.

@@ -72,8 +72,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     StatusClock->setMinimumWidth(64);
     StatusSecond = new QLabel(this);
     StatusSecond->setMinimumWidth(50);
+    StatusUnsent = new QLabel(this);
+    StatusUnsent->setObjectName(QStringLiteral("StatusUnsent"));
+    // A long line is cut at the window's edge; it never widens the window.
+    StatusUnsent->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(StatusClock);
     statusBar()->addWidget(StatusSecond);
+    statusBar()->addWidget(StatusUnsent, 1);
 
     TimerSystem = new QTimer(this);
     TimerSystem->setInterval(250);
@@ -358,6 +363,19 @@ void TfrmMain::TrayIconNotify(QSystemTrayIcon::ActivationReason reason) {
 
 void TfrmMain::TimerSystemTimer() {
     StatusClock->setText(u' ' + FormatLongTime(Now()));
+    if (!StatusUnsent->text().isEmpty() && !(DM && DM->HasUnsentChanges())) {
+        StatusUnsent->clear();
+        StatusUnsent->setToolTip(QString());
+    }
+}
+
+void TfrmMain::ShowUnsent(const QString& message) {
+    // What happened and what becomes of the changes (the first and the last
+    // paragraph); the server's own words are in the tooltip.
+    const QString sep = QStringLiteral("\n\n");
+    const QString first = message.section(sep, 0, 0), last = message.section(sep, -1);
+    StatusUnsent->setText(first == last ? first : first + u' ' + last);
+    StatusUnsent->setToolTip(message);
 }
 
 void TfrmMain::RunTick() {

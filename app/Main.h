@@ -43,6 +43,7 @@ class TfrmMain : public QMainWindow {
     QLineEdit* edControlCalendarPB = nullptr;
     QLabel* StatusClock = nullptr;  // first status bar panel
     QLabel* StatusSecond = nullptr;
+    QLabel* StatusUnsent = nullptr;  // changes the database has not taken yet
     ::TrayIcon* TrayIcon = nullptr;
     QMenu* popmTray = nullptr;
     QMenu* popmPlan = nullptr;
@@ -102,6 +103,11 @@ class TfrmMain : public QMainWindow {
     void TrayPresenceChanged(bool present);
     // Tests decide whether a tray exists; otherwise the desktop tells.
     static int ForceTray;  // -1 ask the desktop, 0 none, 1 present
+
+    // Changes the database did not take: one quiet line in the status bar
+    // (the whole `message` as its tooltip) until they are sent; no window
+    // takes the focus from what the user is typing.
+    void ShowUnsent(const QString& message);
 
     // ---- The notes page
     void LoadNotes();

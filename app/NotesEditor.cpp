@@ -275,6 +275,9 @@ void TNotesEditor::Reload(const std::function<void(QTextDocument*)>& fill) {
 }
 
 void TNotesEditor::Show(const QByteArray& stored) {
+    // What was typed and not stored yet is newer than any stored value: it
+    // stays, with its undo steps, and goes at the next store.
+    if (HasUnstoredChanges()) return;
     if (holdsNotes_ && !source_.NeedsLoad(stored)) return;
     Reload([&stored](QTextDocument* doc) { ReadNotesText(stored, doc); });
     source_.Filled(stored);

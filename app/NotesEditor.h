@@ -26,7 +26,8 @@ class TNotesEditor : public QTextEdit {
     // where they can stay; the editor then holds the stored notes.
     void Reload(const std::function<void(QTextDocument*)>& fill);
     // Shows the stored value `stored` (RTF or plain text): reloads it, unless
-    // the editor holds the notes read from these very bytes, unchanged since.
+    // the editor holds the notes read from these very bytes, unchanged since,
+    // or holds typing not stored yet (which is never thrown away).
     void Show(const QByteArray& stored);
     // The text was stored.
     void Stored();

@@ -4,10 +4,13 @@
 #include "platform/RunMessage.h"
 
 bool AlreadyRunning = false;
+QString InstanceProblem;
 quint16 RunMsg = 0;
 
 void ProbeSingleInstance() {
-    AlreadyRunning = InstanceLock::ProbeAlreadyRunning(QStringLiteral("ZT_Quillet"));
+    InstanceProblem.clear();
+    AlreadyRunning =
+        InstanceLock::ProbeAlreadyRunning(QStringLiteral("ZT_Quillet"), &InstanceProblem);
     RunMsg = quint16(RegisterRunMessage(QStringLiteral("Quillet-RunMsg")));
 }
 

@@ -2,6 +2,7 @@
 // a new start asks the running copy to end.
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 // wParam of the close request.
@@ -9,6 +10,8 @@ constexpr quint32 CloseCode = 0x2B2416B;
 
 // Set once at start: another copy holds the single-instance lock.
 extern bool AlreadyRunning;
+// Set once at start when the lock could not be had at all: why, in Russian.
+extern QString InstanceProblem;
 // Number of the registered close-request message, as an unsigned 16-bit value.
 extern quint16 RunMsg;
 

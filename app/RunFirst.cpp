@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSessionManager>
+#include <cstdio>
 
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "app/Previnst.h"
 #include "app/Translations.h"
+#include "core/Log.h"
 #include "data/FbClient.h"
 #include "platform/ErrorReport.h"
 #include "platform/GuardedApplication.h"
@@ -30,6 +32,19 @@ int pauseValue(const QString& text) {
     const int n = text.toInt(&ok);
     if (!ok || n < 0 || n > 2147483) return 0;
     return n;
+}
+
+// Without its lock the program cannot tell whether it runs twice: it says
+// why on its error output, in the log and in a box, and ends.
+int CannotStart(int argc, char** argv, const QString& problem) {
+    const QString text = QStringLiteral("Quillet не может запуститься.\n\n") + problem;
+    std::fputs((text + u'\n').toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    WriteLog(text);
+    TGuardedApplication app(argc, argv);
+    InstallRussianTranslation();
+    MessageBox(text, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
+    return 1;
 }
 
 }  // namespace
@@ -63,6 +78,7 @@ int RunProgram(int argc, char** argv) {
         if (AlreadyRunning) SendCloseRequest();
         return 0;
     }
+    if (!InstanceProblem.isEmpty()) return CannotStart(argc, argv, InstanceProblem);
     if (AlreadyRunning) return 0;
     if (cl.PauseGiven) ShutdownSignals::SleepUnlessSignalled(cl.StartPause);
     if (ShutdownSignals::Arrived()) return 0;  // asked to end before anything began

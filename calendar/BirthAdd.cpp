@@ -162,14 +162,18 @@ void TfrmBirthAdd::PresetEdit(const EventValues& v) {
 
 EventValues TfrmBirthAdd::Values() const {
     const bool editing = stored_.has_value();
+    unsigned leftAlone = 0, bit = 1;
     auto kept = [&](const auto& opened, const auto& now, Value typed, const Value& stored) {
-        return FieldToWrite(editing, opened, now, std::move(typed)).value_or(stored);
+        std::optional<Value> v = FieldToWrite(editing, opened, now, std::move(typed));
+        if (!v) leftAlone |= bit;
+        bit <<= 1;
+        return v ? *v : stored;
     };
     const EventValues none;
     const EventValues& s = editing ? *stored_ : none;
     const Shown& p = preset_;
     const QDate date = dtpBDate->date();
-    return {
+    EventValues v{
         kept(p.caption, edCaption->text(), Value::FromText(edCaption->text()), s.caption),
         kept(p.date, date,
              Value::FromFloat(editing ? onDay(date, s.date.toFloat()) : FromQDate(date)), s.date),
@@ -178,6 +182,8 @@ EventValues TfrmBirthAdd::Values() const {
         kept(p.comment, edComment->text(), Value::FromText(edComment->text()), s.comment),
         kept(p.notified, chbNotified->isChecked(),
              Value::FromText(FlagText(chbNotified->isChecked())), s.notified)};
+    v.leftAlone = leftAlone;
+    return v;
 }
 
 int TfrmBirthAdd::AddEvent(const EventValues& values) {

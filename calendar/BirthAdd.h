@@ -43,9 +43,10 @@ class TfrmBirthAdd : public QDialog {
     // An event as stored.
     void PresetEdit(const EventValues& stored);
     // What "Ok" writes: the controls' values; for an edited event, every
-    // value whose control still shows what it was preset to stays exactly
-    // as stored (a date's year and time, a kind or category outside the
-    // controls' range, NULL).
+    // value whose control still shows what it was preset to is left alone
+    // and keeps what the row holds (a date's year, time and tenths of a
+    // millisecond, a kind or category outside the controls' range, NULL, a
+    // notice given while the editor was open).
     EventValues Values() const;
     // The new event: a number from NewBirthId, a row appended with ID,
     // USER_ID and `values` in their order, posted and sent. Returns the ID.

@@ -1,5 +1,8 @@
 #include "calendar/EventRows.h"
 
+#include <iterator>
+#include <utility>
+
 #include "core/Error.h"
 #include "core/EventDates.h"
 #include "core/Formats.h"
@@ -102,10 +105,10 @@ EventValues ReadEventValues(TMemTable& t) {
 }
 
 void WriteEventValues(TMemTable& t, const EventValues& v) {
-    writeValue(t.FieldByName(QStringLiteral("CAPTION")), v.caption);
-    writeValue(t.FieldByName(QStringLiteral("DATE")), v.date);
-    writeValue(t.FieldByName(QStringLiteral("VID")), v.vid);
-    writeValue(t.FieldByName(QStringLiteral("CATEGORY")), v.category);
-    writeValue(t.FieldByName(QStringLiteral("COMMENT")), v.comment);
-    writeValue(t.FieldByName(QStringLiteral("NOTIFIED")), v.notified);
+    const std::pair<const char*, const Value*> fields[] = {
+        {"CAPTION", &v.caption},   {"DATE", &v.date},       {"VID", &v.vid},
+        {"CATEGORY", &v.category}, {"COMMENT", &v.comment}, {"NOTIFIED", &v.notified}};
+    for (unsigned i = 0; i < std::size(fields); ++i)
+        if (!(v.leftAlone & (1u << i)))
+            writeValue(t.FieldByName(QLatin1String(fields[i].first)), *fields[i].second);
 }

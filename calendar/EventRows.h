@@ -38,9 +38,13 @@ QStringList EventNamesOn(const TMemTable& cdsBirth, TDateTime day);
 // The values of an event the editor shows, as stored (NULL included).
 struct EventValues {
     Value caption, date, vid, category, comment, notified;
+    // Of an edited event, the values the user left alone, one bit each in
+    // the order above: they are not written, so the row keeps what it holds
+    // when "Ok" comes, byte for byte, also a notice given meanwhile.
+    unsigned leftAlone = 0;
 };
 // Of the table's current row.
 EventValues ReadEventValues(TMemTable& cdsBirth);
 // Into the row being edited or appended, in the order CAPTION, DATE, VID,
-// CATEGORY, COMMENT, NOTIFIED.
+// CATEGORY, COMMENT, NOTIFIED, each but those left alone.
 void WriteEventValues(TMemTable& cdsBirth, const EventValues& values);

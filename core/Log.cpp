@@ -1,10 +1,15 @@
 #include "core/Log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
 
 #include "core/Clock.h"
+#include "core/SafeFile.h"
 
 namespace {
 constexpr qint64 RotateAtBytes = 256 * 1024;
@@ -38,9 +43,15 @@ void WriteLog(const QString& what) {
             QFile::remove(path + QStringLiteral(".1"));
             QFile::rename(path, path + QStringLiteral(".1"));
         }
-        QFile f(path);
-        if (!f.open(QIODevice::Append | QIODevice::Text)) return;
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        // Never through a link, nor into a file of somebody else's.
+        const int fd = OpenOwnFile(path, O_WRONLY | O_APPEND, 0600);
+        if (fd < 0) return;
+        ::fchmod(fd, 0600);
+        QFile f;
+        if (!f.open(fd, QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return;
+        }
         QString line = what;
         line.replace(u'\n', u' ');
         f.write((stamp() + u' ' + line + u'\n').toUtf8());

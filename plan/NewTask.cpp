@@ -10,9 +10,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimeEdit>
+#include <QToolTip>
 #include <algorithm>
 
 #include "core/Formats.h"
+#include "core/StorableText.h"
 #include "core/Win1251.h"
 #include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
@@ -104,7 +106,7 @@ void TfrmNewTask::detailsChanged() {
 }
 
 // A typed or pasted character that Windows-1251 cannot hold is taken out
-// again at once, as the line boxes refuse it, so nothing turns into "?".
+// again at once, as the line boxes leave it out, so nothing turns into "?".
 bool TfrmNewTask::dropUnstorable() {
     const QString text = mmDetails->toPlainText();
     qsizetype bad = -1;
@@ -115,6 +117,9 @@ bool TfrmNewTask::dropUnstorable() {
         }
     }
     if (bad < 0) return false;
+    // Said by the box, not in a window: the typing goes on.
+    QToolTip::showText(mmDetails->mapToGlobal(QPoint(0, mmDetails->height())),
+                       LeftOutNotice(KeepStorable(text, 0).leftOut), mmDetails);
     QTextCursor cut(mmDetails->document());
     cut.joinPreviousEditBlock();  // one undo step with the insertion
     for (qsizetype i = bad; i >= 0; --i) {

@@ -7,22 +7,27 @@
 #include <cerrno>
 
 #include "core/Error.h"
+#include "core/SafeFile.h"
 #include "platform/RuntimeDir.h"
 
-bool InstanceLock::ProbeAlreadyRunning(const QString& name) {
+bool InstanceLock::ProbeAlreadyRunning(const QString& name, QString* problem) {
     QByteArray path;
     try {
         path = QFile::encodeName(RuntimeDir() + u'/' + name + QStringLiteral(".lock"));
-    } catch (const EQuillet&) {
+    } catch (const EQuillet& e) {
+        if (problem) *problem = e.message();
         return true;
     }
     // The file is never removed: removing it would let a later copy lock a
     // fresh file while an older one still holds the old one.
-    int fd;
-    do {
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return true;
+    QString why;
+    const int fd = OpenOwnFile(QFile::decodeName(path), O_RDWR, 0600, &why);
+    if (fd < 0) {
+        if (problem)
+            *problem = QStringLiteral("Не удалось открыть файл «%1»: %2.")
+                           .arg(QFile::decodeName(path), why);
+        return true;
+    }
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);

@@ -11,6 +11,7 @@ class InstanceLock {
     // True when another process holds it, or when the lock cannot be had at
     // all: a copy that cannot tell counts itself as a second one. A call that
     // wins keeps the lock until the process ends; a second call in the same
-    // process finds it held.
-    static bool ProbeAlreadyRunning(const QString& name);
+    // process finds it held. When the lock cannot be had at all, `problem`
+    // (may be null) gets the reason, in Russian.
+    static bool ProbeAlreadyRunning(const QString& name, QString* problem = nullptr);
 };

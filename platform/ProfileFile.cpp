@@ -1,10 +1,10 @@
 #include "platform/ProfileFile.h"
 #include "core/Error.h"
 #include "core/Formats.h"
+#include "core/SafeFile.h"
 #include "core/Win1251.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <limits>
 #include <vector>
 
@@ -184,9 +184,9 @@ void writeValue(const QString& path, const QString& section, const QString& key,
     }
 
     // The new content goes to a temporary file beside the old one, synced to
-    // disk and then renamed over it; the old file's permissions are kept.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit()) refused(path);
+    // disk and then renamed over it; the old file's permissions are kept. A
+    // link or another user's file under the name is refused.
+    if (!ReplaceFileSafely(path, out, 0644)) refused(path);
 }
 
 int hexDigit(QChar c) {

@@ -1,9 +1,19 @@
 #include "platform/Win1251Validator.h"
 
-#include "core/Win1251.h"
+#include <QLineEdit>
+#include <QToolTip>
 
-QValidator::State Win1251Validator::validate(QString& input, int&) const {
-    for (QChar c : input)
-        if (!IsWin1251Char(c)) return Invalid;
+#include "core/StorableText.h"
+
+Win1251Validator::Win1251Validator(QLineEdit* box) : QValidator(box), box_(box) {}
+
+QValidator::State Win1251Validator::validate(QString& input, int& pos) const {
+    const StorableText fit = KeepStorable(input, pos);
+    if (fit.leftOut.isEmpty()) return Acceptable;
+    input = fit.kept;
+    pos = fit.pos;
+    // A tooltip, not a box: the typing goes on into the same text box.
+    QToolTip::showText(box_->mapToGlobal(QPoint(0, box_->height())), LeftOutNotice(fit.leftOut),
+                       box_);
     return Acceptable;
 }

@@ -1,12 +1,18 @@
-// A text box that accepts only what Windows-1251 can store: a typed or
-// pasted character outside the code page is refused, so nothing the user
-// typed turns into "?" in the database.
+// A text box that takes only what Windows-1251 can store: of a typed or
+// pasted text the characters outside the code page are left out, the rest
+// is taken, and a tooltip by the box names what was left out, so nothing
+// the user typed turns into "?" in the database and nothing goes unsaid.
 #pragma once
 
 #include <QValidator>
 
+class QLineEdit;
+
 class Win1251Validator : public QValidator {
   public:
-    using QValidator::QValidator;
+    explicit Win1251Validator(QLineEdit* box);
     State validate(QString& input, int& pos) const override;
+
+  private:
+    QLineEdit* box_;
 };

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <csignal>
 
 #include "app/Main.h"
@@ -61,8 +62,7 @@ class ExitWithUnsentTest : public ProgramTest {
         frmMain->TimerNotify->stop();
     }
     void addRefused() {
-        ModalAnswers user;
-        user.Press(QMessageBox::Ok);  // the message that the change did not go
+        ModalAnswers user;  // no box: the status bar says the change did not go
         TMemTable& t = DM->cdsTask;
         const int id = DM->NewTaskId();
         t.Append();
@@ -71,6 +71,7 @@ class ExitWithUnsentTest : public ProgramTest {
         t.FieldByName("CAPTION").SetString("refused");
         t.Post();
         DM->ApplyTable(t);
+        EXPECT_TRUE(frmMain->StatusUnsent->toolTip().contains("NOT_THIS"));
     }
 };
 

@@ -394,3 +394,32 @@ TEST_F(NotesPageTest, PastingKeepsTheFormattingAndIsStoredAsRtf) {
     EXPECT_TRUE(back.find(u("пункт")).block().textList());
     EXPECT_EQ(QTextCursor(back.find("RTF")).charFormat().foreground().color(), Qt::blue);
 }
+
+TEST_F(NotesPageTest, OpeningTheWindowFromTheTrayKeepsTypingNotStoredYet) {
+    const QByteArray first = "{\\rtf1 first}";
+    start(&first);
+    const struct {
+        const char* name;
+        std::function<void()> open;
+    } ways[] = {
+        {"a left click on the tray icon",
+         [] { frmMain->TrayIconNotify(QSystemTrayIcon::Trigger); }},
+        {"Открыть Quillet...", [] { frmMain->acRestorePlanWindow->trigger(); }},
+    };
+    goTo(frmMain->tshNotes);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        editor().moveCursor(QTextCursor::End);
+        type(u(" слово"));
+        const QString typed = shown();
+        way.open();
+        EXPECT_EQ(shown(), typed);
+        EXPECT_TRUE(editor().HasUnstoredChanges()) << "still to be stored";
+        QTest::keyClick(&editor(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_FALSE(shown().endsWith(u("слово"))) << "the typing can be undone";
+        QTest::keyClick(&editor(), Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(shown(), typed);
+    }
+    goTo(frmMain->tshPlan);
+    EXPECT_EQ(storedText(), u("first слово слово"));
+}

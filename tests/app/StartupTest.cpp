@@ -1,6 +1,8 @@
 // Start-up: the command line, the single copy, the close request between
 // copies (real processes of the built program), and a start without the
 // database.
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -17,7 +19,9 @@
 #include "settings/Settings.h"
 #include "tests/support/GuiTest.h"
 #include "tests/support/ModalAnswers.h"
+#include "tests/support/ProgramProcess.h"
 #include "tests/support/ProgramTest.h"
+#include "tests/support/TempDir.h"
 
 TEST(CommandLineTest, SwitchesAreFoundInThreePasses) {
     auto cl = [](QStringList a) { return ParseCommandLine(a); };
@@ -197,4 +201,44 @@ TEST_F(ProgramTest, StartWithoutDatabaseReportsItAndRunsWithClosedTables) {
     ASSERT_EQ(user.Windows().size(), 2u);
     EXPECT_EQ(user.Windows()[1].title, "Quillet");
     EXPECT_FALSE(user.Windows()[1].text.isEmpty());
+}
+
+TEST(RuntimeFolderTest, AFolderNotPrivateIsPassedByOrTheProgramSaysWhyItCannotStart) {
+    TestDb db;
+    TempDir tmp, home;
+    // The name the program takes first, made before it by another user (or,
+    // where the test may not give it away, left open to everyone).
+    auto takeAway = [](const QString& dir) {
+        QDir().mkpath(dir);
+        const QByteArray path = QFile::encodeName(dir);
+        if (::chown(path.constData(), 65534, 65534) != 0) ::chmod(path.constData(), 0777);
+    };
+    takeAway(tmp.path() + QStringLiteral("/quillet-runtime-%1").arg(::getuid()));
+    const QString cache = home.path() + QStringLiteral("/.cache/quillet-runtime");
+    for (const bool cacheTaken : {false, true}) {
+        SCOPED_TRACE(cacheTaken ? "the cache folder is taken too" : "the cache folder is free");
+        if (cacheTaken) takeAway(cache);
+        ProgramProcess program(db);
+        program.CaptureErrors = true;
+        program.AdjustEnv = [&](QProcessEnvironment& env) {
+            env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+            env.remove(QStringLiteral("XDG_CACHE_HOME"));
+            env.insert(QStringLiteral("TMPDIR"), tmp.path());
+            env.insert(QStringLiteral("HOME"), home.path());
+        };
+        if (!cacheTaken) {
+            ASSERT_TRUE(program.Start()) << "it runs, with its files in the cache folder";
+            EXPECT_TRUE(QFile::exists(cache + QStringLiteral("/ZT_Quillet.lock")));
+            program.Tell(QStringLiteral("exit"));
+            EXPECT_EQ(program.WaitForEnd(10000), 0);
+            continue;
+        }
+        EXPECT_FALSE(program.Start(10000));
+        EXPECT_EQ(program.WaitForEnd(10000), 1);
+        const QString said = QString::fromLocal8Bit(program.ErrorOutput());
+        EXPECT_TRUE(said.startsWith(QStringLiteral("Quillet не может запуститься.")))
+            << said.toStdString();
+        EXPECT_TRUE(said.contains(cache)) << said.toStdString();
+        EXPECT_TRUE(said.contains(QStringLiteral("quillet-runtime-%1").arg(::getuid())));
+    }
 }

@@ -226,3 +226,45 @@ TEST_F(EventListTest, TheCalendarsAddKeepsKindAndStateTheListsResetsThem) {
     });
     EXPECT_EQ(storedCount(), 4) << "Esc adds nothing";
 }
+
+TEST_F(EventListTest, OkLeavesWhatTheUserLeftAloneAsTheRowHoldsIt) {
+    Sql("INSERT INTO BIRTH VALUES (900, 1, 'Последний миг', '9999-12-31 23:59:59.9999', 1, 1, "
+        "'', 'F')");
+    const int noticed = AddStoredEvent("Объявлено при открытом окне", D(1980, 3, 8), 1);
+    EndProgramRun();
+    Start();
+    const struct {
+        const char* name;
+        int id;
+        std::function<void()> meanwhile;
+        const char* expected;
+    } cases[] = {
+        {"the last tenth of a millisecond", 900, [] {},
+         "Последний миг|9999-12-31 23:59:59.9999|1|1||F"},
+        // The notice of the event, given by a tick while the editor is open.
+        {"a notice given meanwhile", noticed,
+         [noticed] {
+             TMemTable& b = DM->cdsBirth;
+             ASSERT_TRUE(b.Locate(noticed));
+             b.Edit();
+             b.FieldByName(QStringLiteral("NOTIFIED")).SetBoolean(true);
+             b.Post();
+             DM->ApplyTable(b);
+         },
+         "Объявлено при открытом окне|1980-03-08 00:00:00.0000|1|1||T"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModalAnswers answers;
+        openList(false, answers, [&](TfrmBirthAll& l) {
+            answers.Then<TfrmBirthAdd>([&](TfrmBirthAdd& e) {
+                c.meanwhile();
+                ok(e);
+            });
+            clickRow(l, int(column(l, 0).indexOf(stored(c.id, "CAPTION"))));
+            key(l, Qt::Key_F2);
+        });
+        EXPECT_EQ(stored(c.id, Columns), QString::fromUtf8(c.expected));
+    }
+    EXPECT_FALSE(DM->HasUnsentChanges());
+}

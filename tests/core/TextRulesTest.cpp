@@ -5,6 +5,7 @@
 #include "core/DateTime.h"
 #include "core/EventDates.h"
 #include "core/Plural.h"
+#include "core/StorableText.h"
 #include "core/Win1251.h"
 
 TEST(TextRules, PluralFormsFollowTheLastDigits) {
@@ -74,4 +75,31 @@ TEST(TextRules, TextsOutsideTheCodePageKeepTheirNearestLetters) {
         EXPECT_EQ(changed, c.changed) << c.in;
         EXPECT_EQ(ThroughWin1251(out), out) << "the result is Windows-1251 whole: " << c.in;
     }
+}
+
+TEST(TextRules, WhatCannotBeStoredIsLeftOutAndNamedOnce) {
+    const struct {
+        const char* in;
+        int pos;
+        const char* kept;
+        int keptPos;
+        const char* leftOut;
+    } cases[] = {
+        {"Ёлка — «праздник» №1 €", 5, "Ёлка — «праздник» №1 €", 5, ""},
+        {"漢a✓b漢", 5, "ab", 2, "漢✓"},
+        {"x漢y", 1, "xy", 1, "漢"},  // the caret before what goes stays
+        {"День 🎂 рождения 🎂", 7, "День  рождения ", 5, "🎂"},
+        {"🎂", 1, "", 0, "🎂"},  // the caret between the halves of a pair
+        {"", 0, "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        const StorableText r = KeepStorable(QString::fromUtf8(c.in), c.pos);
+        EXPECT_EQ(r.kept, QString::fromUtf8(c.kept)) << c.in;
+        EXPECT_EQ(r.pos, c.keptPos) << c.in;
+        EXPECT_EQ(r.leftOut, QString::fromUtf8(c.leftOut)) << c.in;
+    }
+    EXPECT_EQ(LeftOutNotice(QString::fromUtf8("漢✓")),
+              QString::fromUtf8("Пропущены знаки, которых нет в кодировке базы данных: 漢 ✓"));
+    EXPECT_TRUE(LeftOutNotice(QString::fromUtf8("αβγδεζηθικλ")).endsWith(QString::fromUtf8("κ …")))
+        << "ten named, the rest only hinted";
 }

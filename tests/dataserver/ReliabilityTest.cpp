@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
 #include <csignal>
 
 #include "data/FbClient.h"
@@ -66,7 +67,8 @@ TEST(Reliability, ChangesTypedWithoutTheServerReachItAfterTheProgramEnds) {
                 EXPECT_EQ(program.Ask(QString("edit %1 Правка %1").arg(i)), "ok");
             typing = timer.elapsed() / 1000.0;
             EXPECT_EQ(program.Ask("state"), "unsent 1 away 1");
-            const QString told = program.Ask("messages");
+            EXPECT_EQ(program.Ask("messages"), "") << "no box takes the keys";
+            const QString told = program.Ask("unsent");
             EXPECT_TRUE(told.contains("Сервер базы данных не отвечает")) << told.toStdString();
             EXPECT_TRUE(told.contains(QRegularExpression(
                 "network|connection", QRegularExpression::CaseInsensitiveOption)))
@@ -114,4 +116,45 @@ TEST(Reliability, ChangesTypedWithoutTheServerReachItAfterTheProgramEnds) {
             static_cast<long long>(total), static_cast<long long>(added - distinct), 2 * N, typing,
             ending);
     }
+}
+
+TEST(Reliability, NotesTypedWithoutTheServerRaiseNoBoxAndReachItAfterSigterm) {
+    TestDb db;
+    const QString journal = JournalPathFor(db.dbPath());
+    ProgramProcess program(db);
+    ASSERT_TRUE(program.Start());
+    {
+        ServerBack back;
+        SwitchServer("stop");
+        EXPECT_EQ(program.Ask("notes Написано без сервера"), "ok");
+        // The store comes a few seconds after the typing stops.
+        QElapsedTimer timer;
+        timer.start();
+        QString told;
+        while (told.isEmpty() && timer.elapsed() < 15000) {
+            QThread::msleep(100);
+            told = program.Ask("unsent");
+        }
+        EXPECT_TRUE(told.contains("Сервер базы данных не отвечает")) << told.toStdString();
+        EXPECT_TRUE(told.contains("журнале")) << told.toStdString();
+        EXPECT_EQ(program.Ask("notes , и ещё"), "ok") << "the keys still go to the notes";
+        EXPECT_EQ(program.Ask("messages"), "") << "no box was raised";
+        timer.restart();
+        program.Signal(SIGTERM);
+        EXPECT_EQ(program.WaitForEnd(10000), 0);
+        EXPECT_LT(timer.elapsed(), 5000) << "nothing waits on a box";
+        EXPECT_FALSE(TJournal(journal).Read().rows.empty());
+    }
+    ProgramProcess again(db);
+    ASSERT_TRUE(again.Start());
+    again.Tell("exit");
+    EXPECT_EQ(again.WaitForEnd(10000), 0);
+    FbConnection c;
+    c.Attach({db.address(), "sysdba", "plumcrest", "WIN1251", 3});
+    auto tr = c.Begin();
+    const QueryResult r = c.Query(*tr, "SELECT TEXT FROM NOTE");
+    ASSERT_EQ(r.rows.size(), 1u);
+    const QByteArray rtf = r.rows[0][0].toBytes();
+    EXPECT_TRUE(rtf.contains("u1053") && rtf.contains("u1105"))
+        << "\"Н\" typed first and \"ё\" typed last: " << rtf.constData();
 }

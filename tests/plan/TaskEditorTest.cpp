@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QToolTip>
 
 #include "core/DateTime.h"
 #include "platform/Modal.h"
@@ -548,4 +549,36 @@ TEST_F(UnchangedSaveTest, CharactersTheDatabaseCannotHoldAreNotTaken) {
     EXPECT_EQ(stored(504, "CAPTION"), "Флаги чужой программы €");
     EXPECT_EQ(stored(504, "DETAILS"), "№1   «ok»   и ещё");
     EXPECT_FALSE(stored(504, "DETAILS").contains(u'?'));
+}
+
+TEST_F(UnchangedSaveTest, APasteKeepsWhatCanBeStoredAndNamesWhatWasLeftOut) {
+    edit(504, [](TfrmNewTask& e) {
+        const struct {
+            QLineEdit* box;
+            QString paste;
+            QString shown, named;
+        } cases[] = {
+            {e.edCaption, QStringLiteral(" и 漢 ✓ ещё"),
+             QStringLiteral("Флаги чужой программы и   ещё"), QStringLiteral("漢 ✓")},
+            {e.edCategory, QStringLiteral("😀Дом"), QStringLiteral("Дом"), QStringLiteral("😀")},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.paste.toStdString());
+            QToolTip::hideText();
+            c.box->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(c.box, Qt::Key_End);
+            QApplication::clipboard()->setText(c.paste);
+            QTest::keyClick(c.box, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(c.box->text(), c.shown);
+            EXPECT_TRUE(QToolTip::text().endsWith(c.named)) << QToolTip::text().toStdString();
+        }
+        QToolTip::hideText();
+        e.mmDetails->setFocus(Qt::TabFocusReason);
+        QApplication::clipboard()->setText(QStringLiteral("∑ и ∞"));
+        QTest::keyClick(e.mmDetails, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(e.mmDetails->toPlainText(), QStringLiteral(" и "));
+        EXPECT_TRUE(QToolTip::text().endsWith(QStringLiteral("∑ ∞"))) << "the details box too";
+        clickOk(e);
+    });
+    EXPECT_EQ(stored(504, "CAPTION"), "Флаги чужой программы и   ещё");
 }

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "core/Formats.h"
+#include "core/Log.h"
 #include "core/Win1251.h"
+#include "platform/InstanceLock.h"
 #include "tests/support/TempDir.h"
 
 using namespace ProfileFile;
@@ -256,4 +260,60 @@ TEST(ProfileFile, RefusedWriteThrowsAndLeavesTheFileAlone) {
     EXPECT_EQ(QDir(d.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"plain", "sub"}));
     EXPECT_TRUE(QDir(sub).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST(ProfileFile, TheSettingsTheLogAndTheLockAreNeverWrittenThroughALink) {
+    TempDir d;  // open to others, as a folder the server's user may write to
+    const QString elsewhere = d.file("elsewhere");
+    WriteFile(elsewhere, "not ours\n");
+    const QString nothing = d.file("nothing");
+    const auto otherUsers = [](const QString& ini) {
+        WriteFile(ini, "[Main]\r\nA=1\r\n");
+        const QByteArray p = QFile::encodeName(ini);
+        return ::getuid() == 0 && ::chown(p.constData(), 65534, 65534) == 0;
+    };
+    const struct {
+        const char* name;
+        std::function<bool(const QString&)> plant;  // false: not possible here
+    } cases[] = {
+        {"a link to a file elsewhere", [&](const QString& f) { return QFile::link(elsewhere, f); }},
+        {"a link to nothing", [&](const QString& f) { return QFile::link(nothing, f); }},
+        {"a second name of a file elsewhere",
+         [&](const QString& f) {
+             return ::link(QFile::encodeName(elsewhere), QFile::encodeName(f)) == 0;
+         }},
+        {"another user's file", otherUsers},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString ini = d.file(QStringLiteral("q%1.ini").arg(++n));
+        if (!c.plant(ini)) continue;
+        struct stat before, after;
+        ASSERT_EQ(::lstat(QFile::encodeName(ini), &before), 0);
+        EXPECT_EQ(errorOf([&] { WriteString(ini, S, "A", "2"); }), "Unable to write to " + ini);
+        ASSERT_EQ(::lstat(QFile::encodeName(ini), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "the name still holds what was planted";
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+    EXPECT_EQ(ReadFile(elsewhere), "not ours\n");
+    EXPECT_FALSE(QFile::exists(nothing));
+
+    // The log and the single-instance lock, under a planted link.
+    const QByteArray oldState = qgetenv("XDG_STATE_HOME"), oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(d.path()));
+    ASSERT_TRUE(QDir().mkdir(d.file("quillet")));
+    ASSERT_TRUE(QFile::link(elsewhere, LogFilePath()));
+    WriteLog(QStringLiteral("в чужой файл"));
+    TempDir runtime;
+    ::chmod(QFile::encodeName(runtime.path()), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    ASSERT_TRUE(QFile::link(elsewhere, runtime.file("ZT_Planted.lock")));
+    QString problem;
+    EXPECT_TRUE(InstanceLock::ProbeAlreadyRunning(QStringLiteral("ZT_Planted"), &problem));
+    EXPECT_TRUE(problem.contains(QStringLiteral("символическая ссылка"))) << problem.toStdString();
+    qputenv("XDG_STATE_HOME", oldState);
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    EXPECT_EQ(ReadFile(elsewhere), "not ours\n");
 }

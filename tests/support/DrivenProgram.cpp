@@ -9,6 +9,8 @@
 //   edit <id> <caption>    the task's title typed anew
 //   state                  "unsent <0|1> away <0|1>"
 //   messages               the texts of the message boxes so far, "|" between
+//   notes <text>           the notes page opened and <text> typed at its end
+//   unsent                 the status bar's line of unsent changes, in full
 //   exit                   "Выход из программы"
 #include <unistd.h>
 
@@ -17,15 +19,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <cstdio>
 
 #include "app/Main.h"
+#include "app/NotesEditor.h"
 #include "app/RunFirst.h"
 #include "data/DataModule.h"
 #include "plan/NewTask.h"
@@ -105,6 +110,16 @@ void run(const QString& line) {
                   .arg(int(DM->ServerAway())));
     } else if (command == QLatin1String("messages")) {
         reply(messages.join(QStringLiteral(" | ")));
+    } else if (command == QLatin1String("notes")) {
+        frmMain->PageControl->setCurrentWidget(frmMain->tshNotes);
+        TNotesEditor* e = frmMain->reNotes;
+        e->setFocus(Qt::OtherFocusReason);
+        e->moveCursor(QTextCursor::End);
+        for (QChar ch : line.section(u' ', 1))
+            QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        reply(QStringLiteral("ok"));
+    } else if (command == QLatin1String("unsent")) {
+        reply(frmMain->StatusUnsent->toolTip().replace(u'\n', u' '));
     } else if (command == QLatin1String("exit")) {
         frmMain->acShutDown->trigger();
     } else {

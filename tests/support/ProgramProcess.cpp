@@ -31,8 +31,10 @@ bool ProgramProcess::Start(int timeoutMs) {
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.path());
     env.insert(QStringLiteral("HOME"), home_.path());
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    if (AdjustEnv) AdjustEnv(env);
     process_->setProcessEnvironment(env);
-    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_->setProcessChannelMode(CaptureErrors ? QProcess::SeparateChannels
+                                                  : QProcess::ForwardedErrorChannel);
     process_->start(db_.dir() + QStringLiteral("/quillet"), {});
     if (!process_->waitForStarted(5000)) return false;
     QDeadlineTimer deadline(timeoutMs);
@@ -72,4 +74,8 @@ int ProgramProcess::WaitForEnd(int timeoutMs) {
 
 qint64 ProgramProcess::Pid() const {
     return process_ ? process_->processId() : 0;
+}
+
+QByteArray ProgramProcess::ErrorOutput() const {
+    return process_ ? process_->readAllStandardError() : QByteArray();
 }

@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "tests/support/TempDir.h"
@@ -25,6 +26,13 @@ class ProgramProcess {
     // Waits for the end: the exit code, -1 when still running, -2 when it crashed.
     int WaitForEnd(int timeoutMs);
     qint64 Pid() const;
+    // What the program wrote on its error output (kept only with
+    // CaptureErrors set before Start).
+    QByteArray ErrorOutput() const;
+
+    // Changes the program's environment before it starts.
+    std::function<void(QProcessEnvironment&)> AdjustEnv;
+    bool CaptureErrors = false;
 
   private:
     const TestDb& db_;
