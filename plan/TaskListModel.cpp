@@ -1,4 +1,5 @@
 #include "plan/TaskListModel.h"
+#include "core/DateTime.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <vector>
 
+#include "core/DateTime.h"
 #include "plan/RowListModel.h"
 #include "plan/TaskList.h"
 
