@@ -1,5 +1,7 @@
 #include "ical/IcalPreview.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
 #include <QDir>
 #include <QHeaderView>
@@ -56,8 +58,12 @@ TfrmIcalPreview::TfrmIcalPreview(const ImportPlan& plan, const QString& fileName
     ListView->verticalHeader()->setDefaultSectionSize(ListView->fontMetrics().height() + 6);
     ListView->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {140, 200, 130, 90};
-    for (int c = 0; c < 4; ++c)
-        ListView->setColumnWidth(c, widths[c]);
+    // Every text whole ("<Радостное событие>", a date with its time), in
+    // whatever font; the columns no narrower than these widths.
+    for (int c = 0; c < 4; ++c) {
+        ListView->resizeColumnToContents(c);
+        ListView->setColumnWidth(c, std::max(widths[c], ListView->columnWidth(c)));
+    }
 
     btnOk = new QPushButton(QStringLiteral("Добавить"), this);
     btnOk->setDefault(true);
