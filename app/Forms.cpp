@@ -34,6 +34,10 @@ TDM::StartSteps startSteps() {
     s.connectFailed = [](const QString& message) {
         MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok);
     };
+    s.databaseInUse = [](const QString& message) {
+        MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
+        EndProgramQuietly();
+    };
     s.loadSettings = [] { frmOptions->FormShow(); };
     s.startReminderTimer = [] {
         SetTimerPeriod(frmMain->TimerNotify, CheckPeriodMs);
@@ -79,6 +83,18 @@ namespace {
 bool quietEnd = false;
 }  // namespace
 
+QString ExitQuestionTail(const QString& journalPath, const QString& journalProblem) {
+    if (journalProblem.isEmpty() && !journalPath.isEmpty())
+        return QStringLiteral(
+                   "Повторить попытку? Если нет, они останутся в журнале «%1» и "
+                   "будут отправлены при следующем запуске программы.")
+            .arg(journalPath);
+    return QStringLiteral(
+               "Записать их в журнал не удалось (%1).\n\nПовторить попытку? Если нет, "
+               "эти изменения будут потеряны.")
+        .arg(journalProblem.isEmpty() ? QStringLiteral("журнал негде вести") : journalProblem);
+}
+
 void EndProgramQuietly() {
     quietEnd = true;
     EndProgram();
@@ -98,10 +114,9 @@ void DestroyForms() {
     if (DM && DM->IsConnected() && DM->HasUnsentChanges() && !(quietEnd && DM->ServerAway())) {
         while (!DM->SendPending() && !quietEnd) {
             const auto answer = MessageBox(
-                QStringLiteral("Не все изменения удалось сохранить в базе данных.\n\n%1\n\n"
-                               "Повторить попытку? Если нет, они останутся в журнале «%2» и "
-                               "будут отправлены при следующем запуске программы.")
-                    .arg(DM->LastFailureText(), DM->Journal().Path()),
+                QStringLiteral("Не все изменения удалось сохранить в базе данных.\n\n%1\n\n")
+                        .arg(DM->LastFailureText()) +
+                    ExitQuestionTail(DM->Journal().Path(), DM->JournalProblem()),
                 QStringLiteral("Quillet"), QMessageBox::Retry | QMessageBox::Close,
                 QMessageBox::Warning);
             if (answer != QMessageBox::Retry) break;

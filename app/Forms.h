@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QString>
 
 // Creates, each completely before the next: the main window, the task
 // editor, the about window, the options dialog, the event editor, the
@@ -15,6 +16,10 @@ void DestroyForms();
 // Ends the program as "Выход из программы" does, but asks nothing on the
 // way (a signal, the end of the session).
 void EndProgramQuietly();
+// The end of the question asked at the end while changes are unsent: what
+// becomes of them if the user does not try again. The journal is promised
+// only when it was written.
+QString ExitQuestionTail(const QString& journalPath, const QString& journalProblem);
 
 // The program's icon in all its sizes.
 QIcon ProgramIcon();

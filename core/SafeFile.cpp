@@ -82,3 +82,45 @@ int OpenOwnFile(const QString& path, int flags, unsigned mode, QString* error) {
     fail(error, why);
     return -1;
 }
+
+OwnFileRead ReadOwnFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error) {
+    const QByteArray p = QFile::encodeName(path);
+    int fd;
+    do {
+        fd = ::open(p.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno == ENOENT) return OwnFileRead::Missing;
+        const bool link = errno == ELOOP;
+        fail(error, link ? QStringLiteral("это символическая ссылка") : systemError());
+        return link ? OwnFileRead::Refused : OwnFileRead::Failed;
+    }
+    struct stat st;
+    OwnFileRead result = OwnFileRead::Read;
+    if (::fstat(fd, &st) != 0) {
+        result = OwnFileRead::Failed;
+        fail(error, systemError());
+    } else if (S_ISLNK(st.st_mode) || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        result = OwnFileRead::Refused;
+        fail(error, refusal(st));
+    } else if (st.st_size > maxBytes) {
+        result = OwnFileRead::TooLarge;
+        fail(error, QStringLiteral("файл больше %1 МБ").arg(maxBytes >> 20));
+    } else {
+        data->resize(qsizetype(st.st_size));
+        qsizetype done = 0;
+        while (done < data->size()) {
+            const ssize_t n = ::read(fd, data->data() + done, size_t(data->size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += n;
+        }
+        data->truncate(done);
+        if (done < qsizetype(st.st_size)) {
+            result = OwnFileRead::Failed;
+            fail(error, systemError());
+        }
+    }
+    ::close(fd);
+    return result;
+}

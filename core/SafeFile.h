@@ -21,3 +21,11 @@ bool ReplaceFileSafely(const QString& path, const QByteArray& data, unsigned mod
 // creating it with `mode`, refused as above. The descriptor, or -1 with
 // the reason in `error` (may be null).
 int OpenOwnFile(const QString& path, int flags, unsigned mode, QString* error = nullptr);
+
+enum class OwnFileRead { Read, Missing, Refused, TooLarge, Failed };
+// Reads the whole file at `path` into `data` without following a symbolic
+// link, refusing a file that is not plain or belongs to another user, and
+// one larger than `maxBytes` (nothing is read then). The reason, when not
+// Read or Missing, in `error` (may be null).
+OwnFileRead ReadOwnFile(const QString& path, qint64 maxBytes, QByteArray* data,
+                        QString* error = nullptr);

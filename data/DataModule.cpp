@@ -1,5 +1,7 @@
 #include "data/DataModule.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSet>
 #include <algorithm>
 
@@ -7,6 +9,7 @@
 #include "core/ExePath.h"
 #include "core/Log.h"
 #include "data/ChangeSender.h"
+#include "data/JournalReplay.h"
 #include "data/ServerProbe.h"
 
 TDM* DM = nullptr;
@@ -29,105 +32,6 @@ QString idProcedure(const QString& table) {
     if (table == QLatin1String("TASK")) return QStringLiteral("GET_TASK_ID");
     if (table == QLatin1String("BIRTH")) return QStringLiteral("GET_BIRTH_ID");
     return {};
-}
-
-// A journal row back into its table: a row the database lacks is added, a
-// row it has gets the changed columns; a delete removes the row if it is
-// still there. Applying a row twice changes nothing more.
-void applyJournalRow(TMemTable& t, const JournalRow& r) {
-    const QString& keyName = t.KeyFieldName();
-    if (r.kind == JournalRow::Delete) {
-        if (!r.key.isNull() && t.Locate(r.key.toInt())) t.Delete();
-        return;
-    }
-    bool found = false;
-    if (!r.key.isNull())
-        found = t.Locate(r.key.toInt());
-    else if (!t.IsEmpty()) {  // a row the database numbers: the user's one row
-        t.First();
-        found = true;
-    }
-    if (found)
-        t.Edit();
-    else
-        t.Append();
-    for (const auto& [name, value] : r.values) {
-        if (t.FieldIndex(name) < 0) continue;
-        const bool isKey = name.compare(keyName, Qt::CaseInsensitive) == 0;
-        if (found && (isKey || (r.kind == JournalRow::Update &&
-                                !r.changed.contains(name, Qt::CaseInsensitive))))
-            continue;
-        t.FieldByName(name).SetValue(value);
-    }
-    t.Post();
-}
-
-// A new row of the journal as the table's values, in column order.
-std::vector<Value> journalValues(const TMemTable& t, const JournalRow& r) {
-    std::vector<Value> row(t.Fields().size());
-    for (const auto& [name, value] : r.values) {
-        const int i = t.FieldIndex(name);
-        if (i >= 0) row[size_t(i)] = value;
-    }
-    return row;
-}
-
-// The journal rows of one table, in their order, as applyJournalRow would
-// apply them one by one; runs of deletes go at once, and so do the new
-// rows the table lacks. Returns how many were applied.
-int applyJournalRows(TMemTable& t, const std::vector<const JournalRow*>& rows) {
-    int applied = 0;
-    std::vector<std::vector<Value>> added;
-    QSet<qint64> addedKeys;
-    // `apply` returns how many rows it applied.
-    auto guarded = [&](const auto& apply) {
-        try {
-            applied += apply();
-        } catch (const EQuillet&) {
-            t.Cancel();
-        }
-    };
-    auto addGathered = [&] {
-        if (added.empty()) return;
-        guarded([&] {
-            const int count = int(added.size());
-            t.AppendRows(std::move(added));
-            return count;
-        });
-        added.clear();
-        addedKeys.clear();
-    };
-    for (size_t i = 0; i < rows.size();) {
-        const JournalRow& r = *rows[i];
-        if (r.kind == JournalRow::Delete) {
-            addGathered();
-            std::vector<qint64> keys;
-            size_t end = i;
-            for (; end < rows.size() && rows[end]->kind == JournalRow::Delete; ++end)
-                if (!rows[end]->key.isNull()) keys.push_back(rows[end]->key.toInt());
-            guarded([&] {
-                t.DeleteByKeys(keys);
-                return int(end - i);
-            });
-            i = end;
-            continue;
-        }
-        guarded([&] {
-            const bool isNew =
-                !r.key.isNull() && !addedKeys.contains(r.key.toInt()) && !t.Locate(r.key.toInt());
-            if (isNew) {  // counted when the gathered rows go in
-                added.push_back(journalValues(t, r));
-                addedKeys.insert(r.key.toInt());
-                return 0;
-            }
-            addGathered();
-            applyJournalRow(t, r);
-            return 1;
-        });
-        ++i;
-    }
-    addGathered();
-    return applied;
 }
 
 }  // namespace
@@ -154,11 +58,47 @@ QString TDM::DatabaseAddress() {
 }
 
 void TDM::Connect() {
-    journal_ = TJournal(JournalPathFor(ExeDir() + QStringLiteral("qlbase.fdb")));
+    OpenJournal();
     xConnection.Attach(connectionParams(ConnectTimeoutSec));
     xConnection.SetOperationTimeout(CallTimeoutMs);
     connected_ = true;
     away_ = false;
+}
+
+void TDM::OpenJournal() {
+    const QString database = ExeDir() + QStringLiteral("qlbase.fdb");
+    places_ = {TJournal(JournalPathFor(database), database),
+               TJournal(StateJournalPathFor(database), database)};
+    journal_ = TJournal();
+    journalError_.clear();
+    QStringList problems;
+    for (const TJournal& place : places_) {
+        const QString folder = QFileInfo(place.Path()).path();
+        if (&place != &places_.front() && QDir().mkpath(folder))
+            QFile::setPermissions(
+                folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QString why;
+        switch (journalLock_.Hold(place.Path() + QStringLiteral(".lock"), &why)) {
+            case FileLock::Result::Held:
+                journal_ = place;
+                return;
+            case FileLock::Result::Busy:
+                throw EDatabaseInUse(DatabaseInUseMessage(database));
+            case FileLock::Result::Failed:
+                problems << QStringLiteral("«%1»: %2").arg(folder, why);
+                break;
+        }
+    }
+    journalError_ =
+        QStringLiteral("журнал негде вести: %1").arg(problems.join(QStringLiteral("; ")));
+}
+
+QString TDM::DatabaseInUseMessage(const QString& database) {
+    return QStringLiteral(
+               "С базой данных «%1» уже работает другая копия программы.\n\n"
+               "Две копии не могут вести один журнал несохранённых изменений: "
+               "эта копия не запускается.")
+        .arg(database);
 }
 
 void TDM::OpenTables() {
@@ -178,6 +118,13 @@ void TDM::OpenTables() {
 void TDM::DataModuleCreate(const StartSteps& steps) {
     try {
         Connect();
+    } catch (const EDatabaseInUse& e) {
+        connected_ = false;
+        if (steps.databaseInUse)
+            steps.databaseInUse(e.message());
+        else if (steps.connectFailed)
+            steps.connectFailed(e.message());
+        return;
     } catch (const EQuillet& e) {
         connected_ = false;
         if (steps.connectFailed)
@@ -218,33 +165,57 @@ void TDM::MoveSequencesPastTakenNumbers() {
 }
 
 void TDM::ReplayJournal() {
-    const JournalContents journal = journal_.Read();
-    if (journal.rows.empty() && !journal.damaged) return;
-    QString aside;
-    if (journal.damaged && journal_.Exists()) aside = journal_.SetAside();
-    int applied = 0;
-    for (TMemTable* t : {&cdsTask, &cdsBirth, &cdsNote}) {
-        std::vector<const JournalRow*> rows;
-        for (const JournalRow& r : journal.rows)
-            if (t->TableName().compare(r.table, Qt::CaseInsensitive) == 0) rows.push_back(&r);
-        applied += applyJournalRows(*t, rows);
+    std::vector<JournalRow> rows;
+    std::vector<TJournal> others;  // read from the place not in use
+    for (const TJournal& place : places_) {
+        JournalContents c = place.Read();
+        if (c.rows.empty() && !c.damaged) continue;
+        if (c.damaged)
+            TellJournalSetAside(place, c);
+        else if (place.Path() != journal_.Path())
+            others.push_back(place);
+        std::move(c.rows.begin(), c.rows.end(), std::back_inserter(rows));
     }
+    if (journal_.Path().isEmpty() && onSendFailed)
+        onSendFailed(QStringLiteral("Журнал несохранённых изменений вести негде (%1). "
+                                    "Изменения, которые база данных не примет сразу, "
+                                    "пропадут при выходе из программы.")
+                         .arg(journalError_));
+    if (rows.empty()) return;
     // Numbers of the program's own go on below those the journal brought.
-    for (TMemTable* t : {&cdsTask, &cdsBirth}) {
-        const int k = t->FieldIndex(t->KeyFieldName());
-        for (int r = 0; k >= 0 && r < t->RecordCount(); ++r)
-            if (IsProvisionalKey(t->Cell(r, k)))
-                nextProvisional_ = std::min(nextProvisional_, int(t->Cell(r, k).toInt()) - 1);
+    for (const JournalRow& r : rows)
+        if (IsProvisionalKey(r.key))
+            nextProvisional_ = std::min(nextProvisional_, int(r.key.toInt()) - 1);
+    for (TMemTable* t : {&cdsTask, &cdsBirth, &cdsNote}) {
+        std::vector<const JournalRow*> mine;
+        for (const JournalRow& r : rows)
+            if (t->TableName().compare(r.table, Qt::CaseInsensitive) == 0) mine.push_back(&r);
+        ApplyJournalRows(*t, mine, [this] { return Value::FromInt(ProvisionalId()); });
     }
-    if (journal.damaged && onSendFailed)
+    journalCurrent_ = false;
+    SendAll(true);
+    // What the other place held is sent now, or kept in the journal in use.
+    if (!HasUnsentChanges() || (journalCurrent_ && journalError_.isEmpty()))
+        for (const TJournal& other : others)
+            QFile::remove(other.Path());
+}
+
+void TDM::TellJournalSetAside(const TJournal& journal, const JournalContents& c) {
+    const QString aside = journal.SetAside();
+    if (!onSendFailed) return;
+    if (c.refused)
+        onSendFailed(QStringLiteral("Журнал несохранённых изменений не прочитан: %1.\n\n"
+                                    "Изменения из него не отправлены; файл журнала, как он был, "
+                                    "оставлен на диске: «%2».")
+                         .arg(c.problem, aside));
+    else
         onSendFailed(QStringLiteral("Журнал несохранённых изменений повреждён: %1.\n\n"
                                     "Прочитанные изменения (%2) переданы в базу данных или "
                                     "снова сохранены в журнале; файл журнала, как он был, "
                                     "оставлен на диске: «%3».")
-                         .arg(journal.problem)
-                         .arg(applied)
-                         .arg(aside.isEmpty() ? journal_.Path() : aside));
-    SendAll(true);
+                         .arg(c.problem)
+                         .arg(c.rows.size())
+                         .arg(aside));
 }
 
 void TDM::EnsureAttached() {
@@ -386,6 +357,7 @@ void TDM::SendAll(bool evenWhileAway) {
                 kind = Classify(e);
                 text = e.message();
             }
+            journalCurrent_ = false;  // the send took some, or renumbered rows
             if (kind == SendTrouble::None) continue;
             if (trouble == SendTrouble::None || kind == SendTrouble::Unreachable) {
                 trouble = kind;
@@ -411,7 +383,7 @@ void TDM::AfterSend(SendTrouble trouble, const QString& failure) {
         retryTimer_.stop();
         return;
     }
-    const bool journalled = WriteJournal();
+    const bool journalled = journalCurrent_ || WriteJournal();
     if (!failure.isEmpty()) lastFailure_ = failure;
     if (trouble == SendTrouble::None && away_) trouble = SendTrouble::Unreachable;
     if (trouble == SendTrouble::LockConflict) lockWaitSec_ = 0;  // no second long wait
@@ -452,10 +424,12 @@ bool TDM::WriteJournal() {
             rows.push_back(std::move(j));
         }
     }
+    journalCurrent_ = false;
     if (journal_.Path().isEmpty()) return false;
     QString error;
     if (journal_.Write(rows, &error)) {
         journalError_.clear();
+        journalCurrent_ = true;
         return true;
     }
     journalError_ = error.isEmpty() ? QStringLiteral("ошибка записи") : error;
@@ -464,6 +438,9 @@ bool TDM::WriteJournal() {
 
 void TDM::ApplyTable(TMemTable& table) {
     if (!table.Active() || !table.HasChanges()) return;
+    // Kept on the disk before the first try: a crash during a send that
+    // waits on the server loses nothing.
+    WriteJournal();
     SendAll(false);
 }
 
@@ -486,4 +463,5 @@ void TDM::Close() {
     xConnection.Detach();
     connected_ = false;
     away_ = false;
+    journalLock_.Release();
 }

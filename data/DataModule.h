@@ -21,8 +21,15 @@
 #include "data/Journal.h"
 #include "data/MemTable.h"
 #include "data/SendTrouble.h"
+#include "platform/FileLock.h"
 
 class ServerProbe;
+
+// Another copy of the program keeps the journal of this database.
+class EDatabaseInUse : public EQuillet {
+  public:
+    using EQuillet::EQuillet;
+};
 
 class TDM : public QObject {
     Q_OBJECT
@@ -30,6 +37,8 @@ class TDM : public QObject {
     // What the start sequence asks of the rest of the program, in order.
     struct StartSteps {
         std::function<void(const QString& message)> connectFailed;
+        // Another copy works with this database: this one is to end.
+        std::function<void(const QString& message)> databaseInUse;
         std::function<void()> loadSettings;        // the options dialog's load step
         std::function<void()> startReminderTimer;  // period from the settings, then on
         std::function<void()> newYearCheck;
@@ -84,6 +93,10 @@ class TDM : public QObject {
     std::function<void(const QString& message)> onSendFailed;
 
     const TJournal& Journal() const { return journal_; }
+    // Why the journal cannot be written (empty when it can): nothing
+    // unsent may then be promised to the next start.
+    const QString& JournalProblem() const { return journalError_; }
+    static QString DatabaseInUseMessage(const QString& database);
 
     FbConnection xConnection;
     TMemTable cdsTask{QStringLiteral("TASK"), QStringLiteral("ID"), QStringLiteral("DATETIME")};
@@ -91,6 +104,8 @@ class TDM : public QObject {
     TMemTable cdsNote{QStringLiteral("NOTE"), QStringLiteral("ID")};
 
     // Connects and loads the three tables (the first steps of the start).
+    // The journal is chosen and locked first: EDatabaseInUse when another
+    // copy of the program holds it.
     void Connect();
     void OpenTables();
 
@@ -100,7 +115,7 @@ class TDM : public QObject {
     static constexpr int CallTimeoutMs = 8000;   // any one call to the server
     static constexpr int LockWaitSec = 4;        // a row another connection holds
     static constexpr int FirstRetryMs = 5000;    // a refused or blocked send, doubling
-    static constexpr int LongestRetryMs = 120000;
+    static constexpr int LongestRetryMs = 8000;  // a released row is seen within 10 s
 
   private:
     void EnsureAttached();
@@ -117,7 +132,11 @@ class TDM : public QObject {
     std::vector<int> ServerIds(const TMemTable& table, const QString& procedure, int count);
     int ProvisionalId();
     void MoveSequencesPastTakenNumbers();
+    // Beside the database when its folder takes the lock file, else in the
+    // user's state folder; no journal when neither does.
+    void OpenJournal();
     void ReplayJournal();
+    void TellJournalSetAside(const TJournal& journal, const JournalContents& c);
     bool WriteJournal();
 
     bool connected_ = false;
@@ -129,6 +148,9 @@ class TDM : public QObject {
     QString journalError_;
     std::set<int> told_;  // what the user heard of since sends began failing
     TJournal journal_;
+    std::vector<TJournal> places_;  // where journals may be found
+    bool journalCurrent_ = false;   // the journal holds every pending change
+    FileLock journalLock_;
     QTimer retryTimer_;
     std::unique_ptr<ServerProbe> probe_;
 };

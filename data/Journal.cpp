@@ -5,17 +5,22 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
+#include <QStandardPaths>
+
+#include "core/SafeFile.h"
 
 namespace {
 
 // The file: the magic line, then records, each its length (4 bytes), the
-// first 8 bytes of the SHA-1 of its contents and the contents; the last
-// record holds the number of rows, so a file cut at a record's end is
-// noticed too.
-const QByteArray Magic = QByteArrayLiteral("QUILLET-JOURNAL 1\n");
+// first 8 bytes of the SHA-1 of its contents and the contents; the first
+// record names the database, the last holds the number of rows, so a file
+// cut at a record's end is noticed too. Files of the first form lack the
+// database's record.
+const QByteArray Magic = QByteArrayLiteral("QUILLET-JOURNAL 2\n");
+const QByteArray FirstMagic = QByteArrayLiteral("QUILLET-JOURNAL 1\n");
+constexpr quint8 HeaderMark = 0xFE;
 constexpr quint8 EndMark = 0xFF;
-constexpr quint32 MaxRecord = 512u << 20;
+constexpr quint32 MaxRecord = quint32(MaxJournalBytes);
 constexpr auto StreamVersion = QDataStream::Qt_6_0;
 
 QByteArray digest(const QByteArray& payload) {
@@ -127,8 +132,15 @@ bool readRow(const QByteArray& payload, quint8 kind, JournalRow& r) {
 
 }  // namespace
 
-QByteArray EncodeJournal(const std::vector<JournalRow>& rows) {
+QByteArray EncodeJournal(const std::vector<JournalRow>& rows, const QString& database) {
     QByteArray out = Magic;
+    {
+        QByteArray header;
+        QDataStream s(&header, QIODevice::WriteOnly);
+        s.setVersion(StreamVersion);
+        s << HeaderMark << database;
+        appendRecord(out, header);
+    }
     for (const JournalRow& r : rows)
         appendRecord(out, rowPayload(r));
     QByteArray end;
@@ -146,8 +158,11 @@ JournalContents DecodeJournal(const QByteArray& bytes) {
         c.problem = QStringLiteral("%1; прочитано изменений: %2").arg(what).arg(c.rows.size());
         return c;
     };
-    if (!bytes.startsWith(Magic)) return damaged(QStringLiteral("файл не похож на журнал"));
+    const bool first = bytes.startsWith(FirstMagic);
+    if (!first && !bytes.startsWith(Magic))
+        return damaged(QStringLiteral("файл не похож на журнал"));
     qsizetype pos = Magic.size();
+    bool headerRead = first;
     while (pos < bytes.size()) {
         if (bytes.size() - pos < 12) return damaged(QStringLiteral("файл обрывается"));
         quint32 length = 0;
@@ -163,6 +178,16 @@ JournalContents DecodeJournal(const QByteArray& bytes) {
             return damaged(QStringLiteral("запись журнала повреждена"));
         pos += 12 + length;
         const quint8 kind = quint8(payload[0]);
+        if (!headerRead) {
+            QDataStream s(payload);
+            s.setVersion(StreamVersion);
+            quint8 mark = 0;
+            s >> mark >> c.database;
+            if (mark != HeaderMark || s.status() != QDataStream::Ok)
+                return damaged(QStringLiteral("заголовок журнала не читается"));
+            headerRead = true;
+            continue;
+        }
         if (kind == EndMark) {
             QDataStream s(payload);
             s.setVersion(StreamVersion);
@@ -184,41 +209,43 @@ JournalContents DecodeJournal(const QByteArray& bytes) {
 }
 
 bool TJournal::Exists() const {
-    return QFileInfo::exists(path_);
+    return QFileInfo::exists(path_) || QFileInfo(path_).isSymLink();
 }
 
 bool TJournal::Write(const std::vector<JournalRow>& rows, QString* error) {
     if (rows.empty()) {
-        if (!QFileInfo::exists(path_) || QFile::remove(path_)) return true;
+        if (!QFileInfo::exists(path_) && !QFileInfo(path_).isSymLink()) return true;
+        if (QFile::remove(path_)) return true;
         if (error) *error = QStringLiteral("не удалось удалить файл");
         return false;
     }
-    QSaveFile file(path_);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = EncodeJournal(rows);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return ReplaceFileSafely(path_, EncodeJournal(rows, database_), 0600, error);
 }
 
 JournalContents TJournal::Read() const {
-    QFile file(path_);
-    if (!file.exists()) return {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        JournalContents c;
-        c.damaged = true;
-        c.problem = QStringLiteral("файл не открывается: %1").arg(file.errorString());
-        return c;
+    QByteArray bytes;
+    QString why;
+    JournalContents c;
+    switch (ReadOwnFile(path_, MaxJournalBytes, &bytes, &why)) {
+        case OwnFileRead::Missing:
+            return c;
+        case OwnFileRead::Read:
+            c = DecodeJournal(bytes);
+            if (database_.isEmpty() || c.database.isEmpty() || c.database == database_) return c;
+            why = QStringLiteral("журнал записан для другой базы данных («%1»)").arg(c.database);
+            break;
+        case OwnFileRead::Refused:
+        case OwnFileRead::TooLarge:
+            break;
+        case OwnFileRead::Failed:
+            c.damaged = true;
+            c.problem = QStringLiteral("файл не открывается: %1").arg(why);
+            return c;
     }
-    return DecodeJournal(file.readAll());
+    c.rows.clear();
+    c.damaged = c.refused = true;
+    c.problem = why;
+    return c;
 }
 
 QString TJournal::SetAside() const {
@@ -231,4 +258,18 @@ QString TJournal::SetAside() const {
 QString JournalPathFor(const QString& databasePath) {
     const QFileInfo info(databasePath);
     return info.path() + u'/' + info.completeBaseName() + QStringLiteral(".journal");
+}
+
+QString StateJournalPathFor(const QString& databasePath) {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QFileInfo(state).isAbsolute())
+        state = QStandardPaths::writableLocation(QStandardPaths::HomeLocation) +
+                QStringLiteral("/.local/state");
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(QFileInfo(databasePath).absoluteFilePath()),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    return state + QStringLiteral("/quillet/") + QString::fromLatin1(hash) +
+           QStringLiteral(".journal");
 }

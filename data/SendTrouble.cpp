@@ -71,6 +71,12 @@ QString SendTroubleMessage(SendTrouble trouble, const QString& serverText,
     QString tail;
     if (journalError.isEmpty())
         tail = QStringLiteral("Изменения сохранены в журнале «%1» и ").arg(journalPath) + later;
+    else if (journalPath.isEmpty())
+        tail = QStringLiteral(
+                   "Записать их в журнал нельзя (%1): пока программа открыта, они "
+                   "хранятся только в ней и ")
+                   .arg(journalError) +
+               later;
     else
         tail = QStringLiteral(
                    "Записать их в журнал «%1» не удалось (%2): пока программа открыта, "

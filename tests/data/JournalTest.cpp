@@ -1,10 +1,14 @@
 // The journal of unsent changes as bytes and as a file, and what the user
 // is told when changes do not reach the database.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <QtEndian>
+#include <functional>
 
 #include "data/Journal.h"
 #include "data/SendTrouble.h"
@@ -135,6 +139,77 @@ TEST(JournalTest, FileIsPrivateReplacedWholeAndRemovedWhenEmpty) {
     TJournal nowhere(dir.file("no/such/folder/qlbase.journal"));
     EXPECT_FALSE(nowhere.Write(sampleRows(), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// The journal as the version before this one wrote it: no record naming
+// the database after the magic line.
+static QByteArray firstFormJournal(const std::vector<JournalRow>& rows) {
+    QByteArray bytes = EncodeJournal(rows, "/elsewhere/qlbase.fdb");
+    const qsizetype magic = bytes.indexOf('\n') + 1;
+    const quint32 header = qFromBigEndian<quint32>(bytes.constData() + magic);
+    bytes.remove(magic, 12 + qsizetype(header));
+    bytes.replace(0, magic, "QUILLET-JOURNAL 1\n");
+    return bytes;
+}
+
+TEST(JournalTest, OnlyTheUsersOwnJournalOfThisDatabaseIsRead) {
+    TempDir dir;
+    const QString db = dir.file("qlbase.fdb");
+    const QString path = JournalPathFor(db);
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        size_t rows;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"written for this database", [&] { WriteFile(path, EncodeJournal(sampleRows(), db)); }, 4,
+         false},
+        {"written by the version before", [&] { WriteFile(path, firstFormJournal(sampleRows())); },
+         4, false},
+        {"written for another database",
+         [&] { WriteFile(path, EncodeJournal(sampleRows(), "/other/qlbase.fdb")); }, 0, true},
+        {"another user's file",
+         [&] {
+             WriteFile(path, EncodeJournal(sampleRows(), db));
+             ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+         },
+         0, true},
+        {"a link to a journal",
+         [&] {
+             WriteFile(dir.file("real"), EncodeJournal(sampleRows(), db));
+             QFile::link(dir.file("real"), path);
+         },
+         0, true},
+        {"beyond 64 MB",
+         [&] {
+             WriteFile(path, EncodeJournal(sampleRows(), db));
+             QFile f(path);
+             ASSERT_TRUE(f.resize(qint64(2) << 30));  // sparse: takes no room
+         },
+         0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        c.make();
+        const JournalContents read = TJournal(path, db).Read();
+        EXPECT_EQ(read.rows.size(), c.rows);
+        EXPECT_EQ(read.refused, c.refused);
+        EXPECT_EQ(read.damaged, c.refused);
+        EXPECT_EQ(read.problem.isEmpty(), !c.refused) << read.problem.toStdString();
+    }
+}
+
+TEST(JournalTest, WritingReplacesALinkInsteadOfWritingThroughIt) {
+    TempDir dir;
+    const QString path = dir.file("qlbase.journal");
+    WriteFile(dir.file("target"), "not ours to change");
+    ASSERT_TRUE(QFile::link(dir.file("target"), path));
+    QString error;
+    EXPECT_FALSE(TJournal(path).Write(sampleRows(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(ReadFile(dir.file("target")), "not ours to change");
 }
 
 TEST(SendTroubleTest, KindsOfFailureAndWhatTheUserIsTold) {
