@@ -1,6 +1,7 @@
 #include "app/Forms.h"
 
 #include <QTimer>
+#include <cstdio>
 
 #include "app/About.h"
 #include "app/ImportCheck.h"
@@ -9,6 +10,7 @@
 #include "calendar/BirthAll.h"
 #include "calendar/BirthLegend.h"
 #include "calendar/NewYear.h"
+#include "core/Log.h"
 #include "data/DataModule.h"
 #include "plan/NewTask.h"
 #include "platform/ErrorReport.h"
@@ -35,6 +37,8 @@ TDM::StartSteps startSteps() {
         MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok);
     };
     s.databaseInUse = [](const QString& message) {
+        std::fputs((message + u'\n').toLocal8Bit().constData(), stderr);
+        WriteLog(message);
         MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
         EndProgramQuietly();
     };

@@ -5,8 +5,12 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <QDir>
+
 #include "app/Main.h"
+#include "core/Error.h"
 #include "core/ExePath.h"
+#include "core/Log.h"
 #include "platform/Modal.h"
 #include "platform/WindowPlace.h"
 #include "settings/Settings.h"
@@ -62,10 +66,40 @@ void TImportProgress::Step(ImportStage stage, int done, int total) {
     sinceDrawn_.restart();
 }
 
+QString ExportMadeNotWritten(const QString& settingsPath) {
+    return QStringLiteral(
+               "Данные предыдущей версии перенесены, но записать это в файл настроек "
+               "«%1» не удалось.\n\nПрограмма может снова спросить о них при "
+               "запуске; то, что уже перенесено, второй раз перенесено не будет.")
+        .arg(QDir::toNativeSeparators(settingsPath));
+}
+
+namespace {
+
+// ExportMade set and written; false when the settings file did not take it.
+bool markExportMade() {
+    ExportMade = true;
+    try {
+        WriteExportMade();
+        return true;
+    } catch (const EQuillet& e) {
+        WriteLog(QStringLiteral("ExportMade not written: ") + e.message());
+        return false;
+    }
+}
+
+}  // namespace
+
 void ImportCheck(TDM& dm) {
     ReadExportMade();
     InitOldFilePaths(ExePath());
     if (ExportMade || !OldFilesExist()) return;
+    // An import whose mark did not reach the settings file is not offered
+    // again.
+    if (OldDataImported(dm)) {
+        markExportMade();
+        return;
+    }
     if (MessageBox(QStringLiteral("Обнаружены файлы, содержащие данные из предыдущей версии.\n\n"
                                   "Произвести экспорт этих данных?"),
                    QStringLiteral("Quillet"),
@@ -83,6 +117,7 @@ void ImportCheck(TDM& dm) {
         ImportOldData(
             dm, [&](ImportStage stage, int done, int total) { progress.Step(stage, done, total); });
     }
-    ExportMade = true;
-    WriteExportMade();
+    if (!markExportMade())
+        MessageBox(ExportMadeNotWritten(SettingsFilePath()), QStringLiteral("Quillet"),
+                   QMessageBox::Ok, QMessageBox::Warning);
 }

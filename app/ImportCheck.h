@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QString>
 #include <memory>
 
 #include "data/RoutsDat.h"
@@ -12,7 +13,11 @@ class TDM;
 
 // Reads ExportMade and finds the old files; when they are there and not yet
 // imported, asks, and on yes imports them into `dm` and records that at once.
+// An import already made (recorded in the database) is not offered again,
+// even when the settings file did not take ExportMade.
 void ImportCheck(TDM& dm);
+// What the user is told when ExportMade cannot be written after an import.
+QString ExportMadeNotWritten(const QString& settingsPath);
 
 // The progress of an import: nothing shows for an import that is done
 // within about a second; a longer one shows what is being brought in.

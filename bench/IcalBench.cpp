@@ -9,8 +9,8 @@
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "data/DataModule.h"
+#include "data/OwnTables.h"
 #include "ical/Exchange.h"
-#include "ical/OwnTables.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDb.h"
 

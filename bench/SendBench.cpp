@@ -57,4 +57,45 @@ void BM_NewTaskIds(benchmark::State& state) {
 BENCHMARK(BM_NewTaskIds)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_NewTaskIds)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A task's Ok as the data module sees it: a number, the row added and
+// sent at once, the journal kept on the disk before the send and removed
+// after it; `range(0)` tasks in the table already.
+void BM_TaskOk(benchmark::State& state) {
+    Prepared p(0);
+    StoreBenchTasks(p.dm, int(state.range(0)), EncodeDateTime(2026, 12, 8, 14, 0, 0, 0));
+    TMemTable& t = p.dm.cdsTask;
+    for (auto _ : state) {
+        const int id = p.dm.NewTaskId();
+        t.Append();
+        t.FieldByName(QStringLiteral("ID")).SetInteger(id);
+        t.FieldByName(QStringLiteral("USER_ID")).SetInteger(CurrentUserId);
+        t.FieldByName(QStringLiteral("CAPTION")).SetString(QStringLiteral("Позвонить"));
+        t.FieldByName(QStringLiteral("NEEDALERT")).SetBoolean(true);
+        t.FieldByName(QStringLiteral("DATETIME")).SetDateTime(46000.5);
+        t.Post();
+        p.dm.ApplyTable(t);
+        if (p.dm.HasUnsentChanges()) state.SkipWithError("not sent");
+    }
+}
+BENCHMARK(BM_TaskOk)->Arg(1000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The part of a task's Ok that keeps it on the disk first: the journal of
+// one new task written (flushed to the disk) and removed.
+void BM_TaskOkJournal(benchmark::State& state) {
+    TestDb db;
+    TJournal journal(JournalPathFor(db.dbPath()), db.dbPath());
+    JournalRow row;
+    row.table = QStringLiteral("TASK");
+    row.key = Value::FromInt(1001);
+    row.values = {{QStringLiteral("ID"), row.key},
+                  {QStringLiteral("USER_ID"), Value::FromInt(1)},
+                  {QStringLiteral("CAPTION"), Value::FromText(QStringLiteral("Позвонить"))},
+                  {QStringLiteral("NEEDALERT"), Value::FromText(QStringLiteral("T"))},
+                  {QStringLiteral("DATETIME"), Value::FromFloat(46000.5)}};
+    for (auto _ : state)
+        if (!journal.Write({row}, nullptr) || !journal.Write({}, nullptr))
+            state.SkipWithError("journal not written");
+}
+BENCHMARK(BM_TaskOkJournal)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 }  // namespace

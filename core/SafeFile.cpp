@@ -90,7 +90,7 @@ OwnFileRead ReadOwnFile(const QString& path, qint64 maxBytes, QByteArray* data, 
         fd = ::open(p.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        if (errno == ENOENT) return OwnFileRead::Missing;
+        if (errno == ENOENT || errno == ENOTDIR) return OwnFileRead::Missing;
         const bool link = errno == ELOOP;
         fail(error, link ? QStringLiteral("это символическая ссылка") : systemError());
         return link ? OwnFileRead::Refused : OwnFileRead::Failed;

@@ -8,9 +8,13 @@
 #include <optional>
 #include <vector>
 
+#include <QCryptographicHash>
+#include <QtEndian>
+
 #include "core/Error.h"
 #include "data/DataModule.h"
 #include "data/OldRecords.h"
+#include "data/OwnTables.h"
 
 TOldFilePaths OldFilePaths;
 
@@ -21,15 +25,16 @@ void InitOldFilePaths(const QString& exePath) {
 }
 
 bool OldFilesExist() {
-    return QFileInfo::exists(OldFilePaths.tasks) || QFileInfo::exists(OldFilePaths.notes) ||
-           QFileInfo::exists(OldFilePaths.birth);
+    // A folder or anything else under a file's name is no file.
+    return QFileInfo(OldFilePaths.tasks).isFile() || QFileInfo(OldFilePaths.notes).isFile() ||
+           QFileInfo(OldFilePaths.birth).isFile();
 }
 
 namespace {
 
 // The whole content of a file, nothing when there is none.
 std::optional<QByteArray> ReadOldFile(const QString& path) {
-    if (!QFileInfo::exists(path)) return std::nullopt;
+    if (!QFileInfo(path).isFile()) return std::nullopt;
     QFile file(path);
     QByteArray data;
     if (file.open(QIODevice::ReadOnly)) data = file.readAll();
@@ -59,6 +64,53 @@ class TOldDataImport {
         if (tasksFile_) tasks_ = ReadOldTasks(*tasksFile_);
     }
 
+    // Leaves out the records an earlier import brought in already (its
+    // keys confirmed, or their rows there); true when there were records
+    // and all of them were.
+    bool SkipImported(TOwnTables& own) {
+        QSet<int> taskIds, eventIds;
+        for (TMemTable* t : {&dm_.cdsTask, &dm_.cdsBirth}) {
+            const int k = t->FieldIndex(QStringLiteral("ID"));
+            for (int r = 0; k >= 0 && r < t->RecordCount(); ++r)
+                (t == &dm_.cdsTask ? taskIds : eventIds).insert(int(t->Cell(r, k).toInt()));
+        }
+        const QSet<quint64> known = own.ImportedKeys(taskIds, eventIds);
+        const size_t records = tasks_.size() + births_.size() + (notesFile_ ? 1 : 0);
+        taskKeys_ =
+            keep(tasks_, tasksFile_.value_or(QByteArray()), OldTaskRecSize, "Tasks.dat", known);
+        eventKeys_ =
+            keep(births_, birthFile_.value_or(QByteArray()), OldBirthRecSize, "Birth.dat", known);
+        if (notesFile_) {
+            notesKey_ = recordKey("Notes.dat", 0, *notesFile_);
+            if (known.contains(notesKey_)) notesFile_.reset();
+        }
+        total_ = int(tasks_.size() + births_.size()) + (notesFile_ ? 1 : 0);
+        return records > 0 && total_ == 0;
+    }
+
+    // Numbers for the new rows, remembered with the records' keys before
+    // any row is made; the token that confirms them.
+    qint64 Remember(TOwnTables& own) {
+        taskIds_ = dm_.NewTaskIds(int(tasks_.size()));
+        eventIds_ = dm_.NewBirthIds(int(births_.size()));
+        // A number of the program's own changes when its row is sent: the
+        // keys could not name their rows.
+        for (const std::vector<int>* ids : {&taskIds_, &eventIds_})
+            for (int id : *ids)
+                if (id <= 0)
+                    throw EQuillet(QStringLiteral(
+                        "Нет связи с сервером базы данных: данные предыдущей версии не "
+                        "перенесены. Программа предложит перенести их при следующем запуске."));
+        std::vector<quint64> keys = taskKeys_;
+        std::vector<int> taskIds = taskIds_;
+        if (notesFile_) {  // the notes page has no number of its own
+            keys.push_back(notesKey_);
+            taskIds.push_back(0);
+        }
+        keys.insert(keys.end(), eventKeys_.begin(), eventKeys_.end());
+        return own.RememberImported(keys, taskIds, eventIds_);
+    }
+
     void ImportOldTasks() {
         TMemTable& t = dm_.cdsTask;
         // Columns are found, and the numbers taken, before the first row is
@@ -68,7 +120,7 @@ class TOldDataImport {
                      caption = column(t, "CAPTION"), category = column(t, "CATEGORY"),
                      details = column(t, "DETAILS"), executed = column(t, "EXECUTED"),
                      notified = column(t, "NOTIFIED");
-        const std::vector<int> ids = dm_.NewTaskIds(int(tasks_.size()));
+        const std::vector<int>& ids = taskIds_;
         // The rows are made in file order and go into the table together,
         // each where appending it alone would have put it.
         std::vector<std::vector<Value>> rows;
@@ -114,7 +166,7 @@ class TOldDataImport {
                      caption = column(t, "CAPTION"), date = column(t, "DATE"),
                      vid = column(t, "VID"), category = column(t, "CATEGORY"),
                      comment = column(t, "COMMENT"), notified = column(t, "NOTIFIED");
-        const std::vector<int> ids = dm_.NewBirthIds(int(births_.size()));
+        const std::vector<int>& ids = eventIds_;
         std::vector<std::vector<Value>> rows;
         rows.reserve(births_.size());
         for (size_t i = 0; i < births_.size(); ++i) {
@@ -142,6 +194,34 @@ class TOldDataImport {
     }
     static Value flag(bool v) { return Value::FromText(FlagText(v)); }
 
+    // A record's key: its file, its place in it and its bytes.
+    static quint64 recordKey(const char* file, int index, QByteArrayView bytes) {
+        QCryptographicHash h(QCryptographicHash::Sha1);
+        h.addData("quillet-previous-version/");
+        h.addData(QByteArrayView(file));
+        char at[4];
+        qToLittleEndian<qint32>(index, at);
+        h.addData(QByteArrayView(at, 4));
+        h.addData(bytes);
+        return qFromLittleEndian<quint64>(h.result().constData());
+    }
+    // The records not among `known`, and their keys.
+    template <typename Rec>
+    static std::vector<quint64> keep(std::vector<Rec>& records, const QByteArray& file,
+                                     qsizetype size, const char* name, const QSet<quint64>& known) {
+        std::vector<Rec> left;
+        std::vector<quint64> keys;
+        for (size_t i = 0; i < records.size(); ++i) {
+            const quint64 key =
+                recordKey(name, int(i), QByteArrayView(file).sliced(qsizetype(i) * size, size));
+            if (known.contains(key)) continue;
+            left.push_back(std::move(records[i]));
+            keys.push_back(key);
+        }
+        records = std::move(left);
+        return keys;
+    }
+
     void report(ImportStage stage) {
         ++done_;
         if (progress_) progress_(stage, done_, total_);
@@ -152,6 +232,9 @@ class TOldDataImport {
     std::optional<QByteArray> tasksFile_, notesFile_, birthFile_;
     std::vector<TOldTaskRec> tasks_;
     std::vector<TOldBirthRec> births_;
+    std::vector<quint64> taskKeys_, eventKeys_;
+    quint64 notesKey_ = 0;
+    std::vector<int> taskIds_, eventIds_;
     int done_ = 0, total_ = 0;
 };
 
@@ -159,10 +242,34 @@ class TOldDataImport {
 
 void ImportOldData(TDM& dm, const ImportProgress& progress) {
     TOldDataImport import(dm, progress);
+    TOwnTables own(dm.xConnection);
     import.ReadOldFiles();
     import.LoadOldTasks();
+    import.LoadOldBirths();
+    import.SkipImported(own);
+    const qint64 token = import.Remember(own);
     import.ImportOldTasks();
     import.ImportOldNotes();
-    import.LoadOldBirths();
     import.ImportOldBirths();
+    // The rows are stored or journalled now. Should the confirmation fail,
+    // the keys still count for as long as their rows are there.
+    if (!dm.HasUnsentChanges() || dm.JournalProblem().isEmpty()) {
+        try {
+            own.ConfirmImported(token);
+        } catch (const EQuillet&) {
+        }
+    }
+}
+
+bool OldDataImported(TDM& dm) {
+    try {
+        TOldDataImport import(dm, {});
+        TOwnTables own(dm.xConnection);
+        import.ReadOldFiles();
+        import.LoadOldTasks();
+        import.LoadOldBirths();
+        return import.SkipImported(own);
+    } catch (const EQuillet&) {
+        return false;
+    }
 }

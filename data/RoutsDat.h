@@ -29,5 +29,11 @@ using ImportProgress = std::function<void(ImportStage stage, int done, int total
 // the tasks, the notes page (replacing the one there), the events. All
 // three files are read whole before the first row is made; a file that is
 // there but cannot be read ends the import with an EQuillet naming it, and
-// nothing has been imported. Missing files are skipped.
+// nothing has been imported. Missing files (and folders under their names)
+// are skipped. What is imported is recorded in the database with the rows
+// (QUILLET_IMPORTED): however an import is cut short, a later one brings in
+// only the records that did not arrive, never one twice.
 void ImportOldData(TDM& dm, const ImportProgress& progress = {});
+// True when the files hold records and the database records all of them
+// as imported; false also when that cannot be told.
+bool OldDataImported(TDM& dm);

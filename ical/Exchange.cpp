@@ -6,9 +6,9 @@
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "data/DataModule.h"
+#include "data/OwnTables.h"
 #include "ical/IcalReader.h"
 #include "ical/IcalWriter.h"
-#include "ical/OwnTables.h"
 #include "ical/TableItems.h"
 #include "vcard/VCardReader.h"
 

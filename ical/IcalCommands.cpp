@@ -11,9 +11,9 @@
 #include "core/Error.h"
 #include "core/Plural.h"
 #include "data/DataModule.h"
+#include "data/OwnTables.h"
 #include "ical/Exchange.h"
 #include "ical/IcalPreview.h"
-#include "ical/OwnTables.h"
 #include "platform/Modal.h"
 #include "settings/Settings.h"
 

@@ -9,12 +9,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <atomic>
 #include <thread>
 
 #include "data/DataModule.h"
+#include "tests/support/Pump.h"
 #include "tests/support/TestDb.h"
 
 namespace {
@@ -398,4 +401,127 @@ TEST_F(UnsentTest, ManyRowsGoTogetherAndOneBadRowSpoilsNoneOfTheOthers) {
     EXPECT_FALSE(dm->HasUnsentChanges());
     EXPECT_EQ(count("1 = 1"), 1);
     EXPECT_EQ(count("CAPTION = 'peer'"), 1);
+}
+
+TEST_F(UnsentTest, JournalledRowsNeverWriteOverRowsOfOtherTools) {
+    JournalRow ours, edit;
+    ours.table = edit.table = "TASK";
+    ours.key = Value::FromInt(50);
+    ours.values = {
+        {"ID", ours.key}, {"USER_ID", Value::FromInt(1)}, {"CAPTION", Value::FromText("ours")}};
+    edit.kind = JournalRow::Update;
+    edit.key = Value::FromInt(60);
+    edit.changed = QStringList{"CAPTION"};
+    edit.values = {{"ID", edit.key},
+                   {"USER_ID", Value::FromInt(1)},
+                   {"CAPTION", Value::FromText("edited")},
+                   {"CATEGORY", Value::FromText("mine")}};
+    // Meanwhile another tool wrote both numbers.
+    exec("INSERT INTO TASK (ID, USER_ID, CAPTION) VALUES (50, 1, 'theirs')");
+    exec("INSERT INTO TASK (ID, USER_ID, CAPTION, CATEGORY) VALUES (60, 1, 'other', 'theirs')");
+    WriteFile(journalPath(), EncodeJournal({ours, edit}, db->dbPath()));
+    start();
+    EXPECT_EQ(text("SELECT CAPTION FROM TASK WHERE ID = 50"), "theirs");
+    EXPECT_EQ(text("SELECT CAPTION || '/' || CATEGORY FROM TASK WHERE ID = 60"), "other/theirs");
+    EXPECT_EQ(count("CAPTION = 'ours' AND ID > 0"), 1);
+    EXPECT_EQ(count("CAPTION = 'edited' AND CATEGORY = 'mine' AND ID > 0"), 1);
+    EXPECT_FALSE(QFile::exists(journalPath()));
+}
+
+TEST_F(UnsentTest, JournalBeyondItsBoundIsSetAsideAndTheStartGoesOn) {
+    WriteFile(journalPath(), EncodeJournal({}, db->dbPath()));
+    {
+        QFile f(journalPath());
+        ASSERT_TRUE(f.resize(qint64(2) << 30));  // sparse: takes no room
+    }
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        bool reminders = false;
+        dm = std::make_unique<TDM>();
+        dm->onSendFailed = [this](const QString& m) { told << m; };
+        TDM::StartSteps steps;
+        steps.startReminderTimer = [&] { reminders = true; };
+        dm->DataModuleCreate(steps);
+        EXPECT_TRUE(dm->IsConnected());
+        EXPECT_TRUE(reminders);
+        dm.reset();
+    }
+    ASSERT_EQ(told.size(), 1) << "told at the first start only";
+    EXPECT_TRUE(told[0].contains(QString::fromUtf8("64 МБ"))) << told[0].toStdString();
+    EXPECT_TRUE(QFile::exists(journalPath() + ".damaged"));
+}
+
+TEST_F(UnsentTest, SecondDataModuleOnTheSameDatabaseIsRefused) {
+    start();
+    QString refused;
+    TDM::StartSteps steps;
+    steps.databaseInUse = [&](const QString& m) { refused = m; };
+    {
+        TDM second;
+        second.DataModuleCreate(steps);
+        EXPECT_FALSE(second.IsConnected());
+        EXPECT_TRUE(refused.contains(QString::fromUtf8("другая копия"))) << refused.toStdString();
+    }
+    dm.reset();
+    TDM third;
+    third.DataModuleCreate(steps);
+    EXPECT_TRUE(third.IsConnected()) << "the first one let go";
+}
+
+TEST_F(UnsentTest, JournalGoesToTheStateFolderWhenTheProgramFolderTakesNoFile) {
+    TempDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    const auto unset = qScopeGuard([] { qunsetenv("XDG_STATE_HOME"); });
+    const QString kept = StateJournalPathFor(db->dbPath());
+    ASSERT_TRUE(kept.startsWith(state.path() + "/quillet/"));
+    const QString blocker = journalPath() + ".lock";
+    ASSERT_TRUE(QDir().mkdir(blocker)) << "no lock file can be made beside the database";
+    addGate();
+    start();
+    gate(true);
+    newTask("kept in the state folder");
+    EXPECT_TRUE(QFile::exists(kept));
+    EXPECT_FALSE(QFile::exists(journalPath()));
+    EXPECT_TRUE(told.join("").contains(kept));
+    dm.reset();
+
+    // Back beside the database, the state folder's journal is sent too.
+    gate(false);
+    ASSERT_TRUE(QDir().rmdir(blocker));
+    start();
+    EXPECT_EQ(count("CAPTION = 'kept in the state folder'"), 1);
+    EXPECT_FALSE(QFile::exists(kept));
+    dm.reset();
+
+    // Neither place takes a file: the user hears it at once.
+    QFile::remove(blocker);
+    ASSERT_TRUE(QDir().mkdir(blocker));
+    WriteFile(state.file("file"), "");
+    qputenv("XDG_STATE_HOME", state.file("file").toUtf8());
+    told.clear();
+    start();
+    EXPECT_FALSE(dm->JournalProblem().isEmpty());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(QString::fromUtf8("вести негде"))) << told[0].toStdString();
+}
+
+TEST_F(UnsentTest, ReleasedRowIsSentWithinTenSeconds) {
+    exec("INSERT INTO TASK (ID, USER_ID, CAPTION) VALUES (1, 1, 'held')");
+    start();
+    FbConnection other;
+    other.Attach({db->address(), "sysdba", "plumcrest", "WIN1251", 3});
+    auto holding = other.Begin();
+    other.Execute(*holding, "UPDATE TASK SET CATEGORY = 'x' WHERE ID = 1");
+    QElapsedTimer timer;
+    timer.start();
+    retitle(1, "edited");
+    ASSERT_TRUE(dm->HasUnsentChanges());
+    // Held long enough for the tries to have spread out.
+    Pump(int(26000 - timer.elapsed()));
+    ASSERT_TRUE(dm->HasUnsentChanges());
+    holding->Rollback();
+    timer.restart();
+    EXPECT_TRUE(PumpUntil([&] { return !dm->HasUnsentChanges(); }, 15000));
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(text("SELECT CAPTION FROM TASK WHERE ID = 1"), "edited");
 }

@@ -158,3 +158,64 @@ TEST(Reliability, NotesTypedWithoutTheServerRaiseNoBoxAndReachItAfterSigterm) {
     EXPECT_TRUE(rtf.contains("u1053") && rtf.contains("u1105"))
         << "\"Н\" typed first and \"ё\" typed last: " << rtf.constData();
 }
+
+TEST(Reliability, ChangeHeldUpByTheDatabaseSurvivesAKillDuringItsSend) {
+    struct Case {
+        const char* what;
+        const char* hold;  // another connection's statement, left uncommitted
+        const char* command;
+        const char* stored;  // counted once the program is back
+    };
+    const Case cases[] = {
+        {"an edit of a row another connection holds",
+         "UPDATE TASK SET CATEGORY = 'чужая' WHERE ID = 1", "edit 1 Правка",
+         "SELECT COUNT(*) FROM TASK WHERE ID = 1 AND CAPTION = 'Правка'"},
+        {"a new task whose number another connection is inserting",
+         "INSERT INTO TASK (ID, USER_ID, CAPTION) "
+         "SELECT GEN_ID(SEQ_TASK_ID, 0) + 1, 2, 'чужая' FROM RDB$DATABASE",
+         "new Новая задача", "SELECT COUNT(*) FROM TASK WHERE CAPTION = 'Новая задача'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDb db;
+        exec(db,
+             "INSERT INTO TASK (ID, USER_ID, CAPTION, NEEDALERT, DATETIME) "
+             "VALUES (1, 1, 'Было', 'F', '1899-12-30')");
+        const QString journal = JournalPathFor(db.dbPath());
+        ProgramProcess program(db);
+        ASSERT_TRUE(program.Start());
+        {
+            FbConnection other;
+            other.Attach({db.address(), "sysdba", "plumcrest", "WIN1251", 3});
+            auto holding = other.Begin();
+            other.Execute(*holding, QString::fromUtf8(c.hold));
+            program.Tell(QString::fromUtf8(c.command));
+            QThread::msleep(2000);  // the send waits on the held row now
+            program.Signal(SIGKILL);
+            EXPECT_EQ(program.WaitForEnd(10000), -2);
+            EXPECT_EQ(TJournal(journal).Read().rows.size(), 1u) << "kept before the send began";
+            holding->Rollback();
+        }
+        ProgramProcess again(db);
+        ASSERT_TRUE(again.Start());
+        EXPECT_EQ(again.Ask("state"), "unsent 0 away 0");
+        again.Tell("exit");
+        EXPECT_EQ(again.WaitForEnd(10000), 0);
+        EXPECT_EQ(number(db, QString::fromUtf8(c.stored)), 1);
+        EXPECT_FALSE(QFile::exists(journal));
+    }
+}
+
+TEST(Reliability, SecondCopyOnTheSameDatabaseIsRefused) {
+    TestDb db;
+    ProgramProcess first(db), second(db);  // each with a runtime folder of its own
+    ASSERT_TRUE(first.Start());
+    second.CaptureErrors = true;
+    second.Start(5000);
+    EXPECT_EQ(second.WaitForEnd(10000), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(second.ErrorOutput()).contains("другая копия программы"))
+        << second.ErrorOutput().toStdString();
+    EXPECT_EQ(first.Ask("state"), "unsent 0 away 0") << "the first one goes on";
+    first.Tell("exit");
+    EXPECT_EQ(first.WaitForEnd(10000), 0);
+}

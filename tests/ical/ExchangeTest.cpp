@@ -11,9 +11,9 @@
 #include "core/DateTime.h"
 #include "core/Error.h"
 #include "data/DataModule.h"
+#include "data/OwnTables.h"
 #include "ical/Exchange.h"
 #include "ical/IcalReader.h"
-#include "ical/OwnTables.h"
 #include "tests/ical/IcalTestSupport.h"
 #include "tests/support/TestDb.h"
 

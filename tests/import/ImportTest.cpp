@@ -120,15 +120,18 @@ TEST_F(ImportTest, MissingFilesAreSkipped) {
         const char* name;
         QByteArray tasks, birth;  // null: no such file
         int taskRows, birthRows;
+        bool tasksFolder = false;  // a folder named Tasks.dat
     };
     const Case cases[] = {
         {"only Birth.dat", {}, OldBirth(Due, "Событие"), 0, 1},
         {"an empty Tasks.dat", QByteArray(""), {}, 0, 0},
+        {"a folder named Tasks.dat", {}, OldBirth(Due, "Событие 2"), 0, 1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (const char* f : {"Tasks.dat", "Notes.dat", "Birth.dat"})
             QFile::remove(db.dir() + '/' + f);
+        if (c.tasksFolder) QDir().mkdir(db.dir() + "/Tasks.dat");
         if (!c.tasks.isNull()) write("Tasks.dat", c.tasks);
         if (!c.birth.isNull()) write("Birth.dat", c.birth);
         const int tasks = count("TASK"), births = count("BIRTH");
@@ -141,7 +144,56 @@ TEST_F(ImportTest, MissingFilesAreSkipped) {
     }
     for (const char* f : {"Tasks.dat", "Birth.dat"})
         QFile::remove(db.dir() + '/' + f);
-    EXPECT_FALSE(OldFilesExist());
+    EXPECT_FALSE(OldFilesExist()) << "a folder is no file";
+    QDir().rmdir(db.dir() + "/Tasks.dat");
+}
+
+TEST_F(ImportTest, AnImportCutShortAnywhereNeverBringsARecordInTwice) {
+    struct Cut {};
+    struct Case {
+        const char* where;
+        ImportStage stage;
+        int at;  // the row of that stage at which the import stops
+    };
+    const Case cases[] = {
+        {"at the first task", ImportStage::Tasks, 1},
+        {"at the notes, the tasks stored", ImportStage::Notes, 4},
+        {"at the last event, tasks and notes stored", ImportStage::Events, 7},
+        {"not at all", ImportStage::Events, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        TestDb fresh;  // the files beside a database of its own
+        fresh.useAsExeDir();
+        TDM d;
+        d.DataModuleCreate({});
+        InitOldFilePaths(ExePath());
+        WriteFile(fresh.dir() + "/Tasks.dat",
+                  OldTask(Due, 1, "Задание").repeated(2) + OldTask(Due, 0, "Другое"));
+        WriteFile(fresh.dir() + "/Notes.dat", "{\\rtf1 old}");
+        WriteFile(fresh.dir() + "/Birth.dat", OldBirth(Due, "Событие").repeated(3));
+        try {
+            ImportOldData(d, [&](ImportStage stage, int done, int) {
+                if (stage == c.stage && done == c.at) throw Cut();
+            });
+        } catch (const Cut&) {
+        }
+        ImportOldData(d);  // "Да" once more
+        FbConnection conn;
+        conn.Attach({fresh.address(), "sysdba", "plumcrest", "WIN1251", 3});
+        auto tr = conn.Begin();
+        auto count = [&](const char* table) {
+            return conn.Query(*tr, QStringLiteral("SELECT COUNT(*) FROM %1").arg(table))
+                .rows[0][0]
+                .toInt();
+        };
+        EXPECT_EQ(count("TASK"), 3);
+        EXPECT_EQ(count("BIRTH"), 3);
+        EXPECT_EQ(count("NOTE"), 1);
+        EXPECT_TRUE(OldDataImported(d));
+        EXPECT_FALSE(d.HasUnsentChanges());
+    }
+    db.useAsExeDir();
 }
 
 TEST_F(ImportTest, AFileThatCannotBeReadImportsNothing) {
@@ -152,8 +204,7 @@ TEST_F(ImportTest, AFileThatCannotBeReadImportsNothing) {
     };
     // Birth.dat is the last file the import uses: it must be read before
     // the first task is made.
-    for (const Case c : {Case{"a folder named Birth.dat", "Birth.dat", false},
-                         Case{"no read permission", "Birth.dat", true}}) {
+    for (const Case c : {Case{"no read permission", "Birth.dat", true}}) {
         SCOPED_TRACE(c.name);
         for (const char* f : {"Tasks.dat", "Notes.dat", "Birth.dat"})
             write(f, OldBirth(Due, "x").repeated(12));  // 1440 bytes: 5 tasks

@@ -1,4 +1,4 @@
-#include "ical/OwnTables.h"
+#include "data/OwnTables.h"
 
 #include <QRandomGenerator>
 #include <QUuid>

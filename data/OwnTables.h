@@ -4,7 +4,8 @@
 // exports carry; and QUILLET_IMPORTED, one row per import with the keys of
 // the records it added and the numbers of their rows (16 bytes each: key,
 // row number, 0 for a task or 1 for an event; least significant first), so
-// that a file imported twice adds nothing the second time. A row is
+// that a file imported twice (an iCalendar or vCard file, or the previous
+// version's data files) adds nothing the second time. A row is
 // confirmed once the import's rows are stored or journalled; until then its
 // keys count only for rows that exist. Both tables are made by the program
 // when the database lacks them.
