@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <csignal>
 
+#include "app/Forms.h"
 #include "app/Main.h"
 #include "data/DataModule.h"
 #include "data/FbClient.h"
@@ -97,4 +98,24 @@ TEST_F(ExitWithUnsentTest, ExitAsksToTryAgainAndKeepsTheJournalOtherwise) {
     StartProgram();
     EXPECT_EQ(count(db, "CAPTION = 'refused'"), 1) << "sent at the next start";
     EXPECT_FALSE(QFile::exists(journal));
+}
+
+TEST(ExitQuestionTest, TheJournalIsPromisedOnlyWhenItWasWritten) {
+    struct Case {
+        const char* what;
+        QString path, problem;
+        bool promised;
+    };
+    const Case cases[] = {
+        {"written", "/p/qlbase.journal", "", true},
+        {"could not be written", "/p/qlbase.journal", "Отказано в доступе", false},
+        {"nowhere to keep it", "", "журнал негде вести", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString tail = ExitQuestionTail(c.path, c.problem);
+        EXPECT_EQ(tail.contains("останутся в журнале"), c.promised) << tail.toStdString();
+        EXPECT_EQ(tail.contains("будут потеряны"), !c.promised) << tail.toStdString();
+        EXPECT_TRUE(tail.contains(c.problem));
+    }
 }
