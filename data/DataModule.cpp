@@ -464,6 +464,7 @@ bool TDM::WriteJournal() {
 
 void TDM::ApplyTable(TMemTable& table) {
     if (!table.Active() || !table.HasChanges()) return;
+    if (onTableChanged && &table != &cdsNote) onTableChanged(table);
     SendAll(false);
 }
 

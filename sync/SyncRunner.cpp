@@ -7,6 +7,7 @@
 #include "data/FbClient.h"
 #include "sync/LinkTable.h"
 #include "sync/SyncApply.h"
+#include "sync/SyncWords.h"
 
 // Lives on the runner's thread: the client, the database connection of
 // the links, the round.
@@ -123,7 +124,7 @@ void TSyncRunner::SyncNow() {
 }
 
 void TSyncRunner::LocalChanged() {
-    if (config_.enabled && !soon_.isActive()) soon_.start(AfterChangeMs);
+    if (config_.enabled && !applying_ && !soon_.isActive()) soon_.start(AfterChangeMs);
 }
 
 void TSyncRunner::Start() {
@@ -142,12 +143,14 @@ void TSyncRunner::Start() {
 
 void TSyncRunner::Applied(const RoundOutcome& outcome) {
     QHash<quint64, quint64> applied;
+    applying_ = true;
     try {
         applied = ApplyRound(dm_, outcome.changes);
     } catch (const EQuillet&) {
         // The tables refused: nothing settled, the next round tries again.
         applied.clear();
     }
+    applying_ = false;
     if (!outcome.changes.empty()) emit TablesChanged();
     QPointer<TSyncRunner> self(this);
     QMetaObject::invokeMethod(worker_, [self, w = worker_, outcome, applied] {
@@ -174,28 +177,6 @@ void TSyncRunner::Ended(const CalDavResult& status) {
 }
 
 QString TSyncRunner::FailureText(const CalDavResult& r, int retryMs) {
-    const QString again =
-        QStringLiteral(" Повтор через %1 мин.").arg(qMax(1, (retryMs + 59999) / 60000));
-    QString what;
-    switch (r.kind) {
-    case CalDavResult::Unreachable:
-        what = QStringLiteral("сервер календарей недоступен.");
-        break;
-    case CalDavResult::Unauthorized:
-        what = QStringLiteral("сервер не принял имя пользователя или пароль.");
-        break;
-    case CalDavResult::ServerError:
-        what = QStringLiteral("ошибка на сервере календарей (%1).").arg(r.httpStatus);
-        break;
-    case CalDavResult::Refused:
-        what = QStringLiteral("адрес без https запрещён в настройках.");
-        break;
-    case CalDavResult::NotFound:
-        what = QStringLiteral("календарь не найден на сервере.");
-        break;
-    default:
-        what = r.httpStatus == -1 ? QStringLiteral("нет связи с базой данных.")
-                                  : QStringLiteral("непонятный ответ сервера календарей.");
-    }
-    return QStringLiteral("Синхронизация не удалась: ") + what + again;
+    return QStringLiteral("Синхронизация не удалась: ") + SyncFailureWords(r) +
+           QStringLiteral(" Повтор через %1 мин.").arg(qMax(1, (retryMs + 59999) / 60000));
 }

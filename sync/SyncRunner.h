@@ -67,6 +67,7 @@ class TSyncRunner : public QObject {
     SyncWorker* worker_ = nullptr;
     QTimer period_, soon_;
     bool busy_ = false, again_ = false;
+    bool applying_ = false;  // its own changes going into the tables
     int retryMs_ = FirstRetryMs;
     int rounds_ = 0;
 };
