@@ -55,7 +55,7 @@ void WriteStoredOptions(const StoredOptions& options);
 // The sync with a calendar server.
 struct SyncOptions {
     bool enabled = false;
-    QString server;          // any address on the server
+    QString server;  // any address on the server
     QString user;
     QString eventsCalendar;  // the calendars chosen (addresses), one may serve both
     QString tasksCalendar;

@@ -83,8 +83,8 @@ QString SyncConfig::AccountKey() const {
            u'|' + target.tasks.toString();
 }
 
-TSyncRunner::TSyncRunner(TDM& dm, QString databaseAddress,
-                         std::function<ExportSettings()> settings, QObject* parent)
+TSyncRunner::TSyncRunner(TDM& dm, QString databaseAddress, std::function<ExportSettings()> settings,
+                         QObject* parent)
     : QObject(parent), dm_(dm), settings_(std::move(settings)) {
     worker_ = new SyncWorker(std::move(databaseAddress));
     worker_->moveToThread(&thread_);

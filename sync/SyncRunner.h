@@ -51,7 +51,7 @@ class TSyncRunner : public QObject {
     static QString FailureText(const CalDavResult& r, int retryMs);
 
   signals:
-    void TablesChanged();                  // rows came in: lists and calendar to redraw
+    void TablesChanged();                     // rows came in: lists and calendar to redraw
     void StatusChanged(const QString& text);  // empty: in step
     void RoundEnded(bool ok);
 
