@@ -4,7 +4,10 @@
 // rounds cut short anywhere.
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
+
 #include "core/DateTime.h"
+#include "sync/SyncRunner.h"
 #include "tests/support/RadicaleServer.h"
 #include "tests/sync/SyncTestSupport.h"
 
@@ -229,6 +232,40 @@ TEST_F(ConvergenceTest, LinksLostDoubleNothing) {
     EXPECT_EQ(a_->Tasks().size(), 1u);
     EXPECT_EQ(b_->Events().size(), 1u);
     EXPECT_EQ(a_->Content(), b_->Content());
+}
+
+// The program's way: the round on the runner's thread, the rows put into
+// the tables on this one, a failure told in words without the password.
+TEST_F(ConvergenceTest, TheRunnerBringsRowsInAndTellsFailures) {
+    a_->AddTask(task(QStringLiteral("Из первой копии")));
+    ASSERT_TRUE(a_->Sync().ok());
+    TSyncRunner runner(b_->dm, b_->Address(), [] {
+        ExportSettings s;
+        s.identity = QStringLiteral("b");
+        return s;
+    });
+    QSignalSpy redrawn(&runner, &TSyncRunner::TablesChanged);
+    QSignalSpy ended(&runner, &TSyncRunner::RoundEnded);
+    QString status;
+    QObject::connect(&runner, &TSyncRunner::StatusChanged,
+                     [&](const QString& text) { status = text; });
+    SyncConfig c;
+    c.enabled = true;
+    c.account = server_.Account();
+    c.target = Target();
+    runner.Configure(c);
+    runner.SyncNow();
+    ASSERT_TRUE(ended.wait(30000));
+    EXPECT_TRUE(ended[0][0].toBool());
+    EXPECT_EQ(redrawn.size(), 1);
+    EXPECT_EQ(countCaption(b_->Tasks(), QStringLiteral("Из первой")), 1);
+
+    server_.Stop();
+    runner.SyncNow();
+    ASSERT_TRUE(ended.wait(30000));
+    EXPECT_FALSE(ended[1][0].toBool());
+    EXPECT_TRUE(status.contains(QStringLiteral("недоступен"))) << status.toStdString();
+    EXPECT_FALSE(status.contains(RadicaleServer::Password()));
 }
 
 }  // namespace

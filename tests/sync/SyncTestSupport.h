@@ -42,6 +42,7 @@ class SyncDevice {
         round_ = std::make_unique<SyncRound>(*client_, *links_);
     }
     TSyncLinks& Links() { return *links_; }
+    QString Address() const { return db_.address(); }
 
     // One round; `cut` 1 ends it after the server's part (the program
     // killed before the windows' thread had the result), 2 after the
