@@ -160,6 +160,7 @@ void SyncRound::Push(Work& w) {
         link.pendHash = w.HashOf(link);
         puts.emplace_back(std::move(link), d.ifMatch);
     }
+    QSet<QString> pushedHrefs;
     for (const LocalEntry& e : w.plan.pushNew) {
         SyncLink link;
         link.kind = e.kind;
@@ -169,9 +170,13 @@ void SyncRound::Push(Work& w) {
         link.href = ItemHref(CalendarOf(w.target, e.kind).path(), link.uid);
         link.pending = SyncLink::Pending::Push;
         link.pendHash = e.hash;
-        w.plan.pullNew.removeAll(link.href);
+        pushedHrefs.insert(link.href);
         puts.emplace_back(std::move(link), QString());
     }
+    // An item of ours there without a link (the links were lost) is this
+    // row's: it goes out, it does not come in as another row.
+    if (!pushedHrefs.isEmpty())
+        w.plan.pullNew.removeIf([&](const QString& h) { return pushedHrefs.contains(h); });
     if (puts.empty()) return;
     std::vector<SyncLink> underWay;
     underWay.reserve(puts.size());
@@ -229,11 +234,10 @@ bool SyncRound::Pull(Work& w) {
     std::vector<CalDavItem> fetched;
     for (const QUrl& calendar : calendars) {
         const QString path = calendar.path();
-        QStringList mine;
+        QStringList mine, rest;
         for (const QString& href : wanted)
-            if (href.startsWith(path) || calendar == calendars.back()) mine.append(href);
-        for (const QString& href : mine)
-            wanted.removeOne(href);
+            (href.startsWith(path) || calendar == calendars.back() ? mine : rest).append(href);
+        wanted = rest;
         for (qsizetype at = 0; at < mine.size(); at += kFetchBatch) {
             std::vector<CalDavItem> part;
             const CalDavResult r = client_.Fetch(calendar, mine.mid(at, kFetchBatch), part);

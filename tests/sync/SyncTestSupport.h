@@ -23,7 +23,8 @@
 
 class SyncDevice {
   public:
-    SyncDevice(const CalDavAccount& account, const SyncTarget& target) : target_(target) {
+    SyncDevice(const CalDavAccount& account, const SyncTarget& target, int timeoutMs = 5000)
+        : target_(target), timeoutMs_(timeoutMs) {
         db_.useAsExeDir();
         dm.Connect();
         dm.OpenTables();
@@ -37,7 +38,7 @@ class SyncDevice {
     void Restart(const CalDavAccount& account, const SyncTarget& target) {
         round_.reset();
         target_ = target;
-        client_ = std::make_unique<CalDavClient>(account, 5000);
+        client_ = std::make_unique<CalDavClient>(account, timeoutMs_);
         links_ = std::make_unique<TSyncLinks>(links_db_);
         round_ = std::make_unique<SyncRound>(*client_, *links_);
     }
@@ -104,6 +105,7 @@ class SyncDevice {
     FbConnection links_db_;
     QString identity_;
     SyncTarget target_;
+    int timeoutMs_;
     std::unique_ptr<CalDavClient> client_;
     std::unique_ptr<TSyncLinks> links_;
     std::unique_ptr<SyncRound> round_;
