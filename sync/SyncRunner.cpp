@@ -142,19 +142,35 @@ void TSyncRunner::Start() {
 }
 
 void TSyncRunner::Applied(const RoundOutcome& outcome) {
-    QHash<quint64, quint64> applied;
+    part_ = std::make_shared<Applying>();
+    part_->outcome = outcome;
+    ApplyNextPart();
+}
+
+void TSyncRunner::ApplyNextPart() {
+    Applying& a = *part_;
+    const std::vector<RowChange>& all = a.outcome.changes;
+    const size_t end = qMin(all.size(), a.next + qMax<size_t>(1, applyPart));
     applying_ = true;
     try {
-        applied = ApplyRound(dm_, outcome.changes);
+        const std::vector<RowChange> part(all.begin() + qsizetype(a.next),
+                                          all.begin() + qsizetype(end));
+        a.applied.insert(ApplyRound(dm_, part));
     } catch (const EQuillet&) {
-        // The tables refused: nothing settled, the next round tries again.
-        applied.clear();
+        // The tables refused: what is not settled comes again next round.
+        a.failed = true;
     }
     applying_ = false;
-    if (!outcome.changes.empty()) emit TablesChanged();
+    a.next = end;
+    if (a.next < all.size() && !a.failed) {
+        QTimer::singleShot(0, this, [this] { ApplyNextPart(); });
+        return;
+    }
+    if (!all.empty()) emit TablesChanged();
     QPointer<TSyncRunner> self(this);
-    QMetaObject::invokeMethod(worker_, [self, w = worker_, outcome, applied] {
-        const CalDavResult status = w->Settle(outcome, applied);
+    std::shared_ptr<Applying> done = std::move(part_);
+    QMetaObject::invokeMethod(worker_, [self, w = worker_, done] {
+        const CalDavResult status = w->Settle(done->outcome, done->applied);
         QMetaObject::invokeMethod(self.data(), [self, status] {
             if (self) self->Ended(status);
         });

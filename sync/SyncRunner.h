@@ -44,6 +44,9 @@ class TSyncRunner : public QObject {
     int Rounds() const { return rounds_; }  // rounds ended, for the tests
 
     static constexpr int AfterChangeMs = 3000;
+    // Rows put into the tables at one turn of the windows' event loop: a
+    // round that brings thousands never holds the windows for long.
+    size_t applyPart = 200;
     static constexpr int FirstRetryMs = 30000;
     static constexpr int LongestRetryMs = 30 * 60000;
 
@@ -58,6 +61,7 @@ class TSyncRunner : public QObject {
   private:
     void Start();
     void Applied(const RoundOutcome& outcome);
+    void ApplyNextPart();
     void Ended(const CalDavResult& status);
 
     TDM& dm_;
@@ -68,6 +72,13 @@ class TSyncRunner : public QObject {
     QTimer period_, soon_;
     bool busy_ = false, again_ = false;
     bool applying_ = false;  // its own changes going into the tables
+    struct Applying {
+        RoundOutcome outcome;
+        size_t next = 0;
+        bool failed = false;
+        QHash<quint64, quint64> applied;
+    };
+    std::shared_ptr<Applying> part_;
     int retryMs_ = FirstRetryMs;
     int rounds_ = 0;
 };

@@ -237,13 +237,15 @@ TEST_F(ConvergenceTest, LinksLostDoubleNothing) {
 // The program's way: the round on the runner's thread, the rows put into
 // the tables on this one, a failure told in words without the password.
 TEST_F(ConvergenceTest, TheRunnerBringsRowsInAndTellsFailures) {
-    a_->AddTask(task(QStringLiteral("Из первой копии")));
+    for (int i = 0; i < 5; ++i)
+        a_->AddTask(task(QStringLiteral("Из первой копии %1").arg(i)));
     ASSERT_TRUE(a_->Sync().ok());
     TSyncRunner runner(b_->dm, b_->Address(), [] {
         ExportSettings s;
         s.identity = QStringLiteral("b");
         return s;
     });
+    runner.applyPart = 2;  // the rows come in over three turns of the event loop
     QSignalSpy redrawn(&runner, &TSyncRunner::TablesChanged);
     QSignalSpy ended(&runner, &TSyncRunner::RoundEnded);
     QString status;
@@ -258,7 +260,8 @@ TEST_F(ConvergenceTest, TheRunnerBringsRowsInAndTellsFailures) {
     ASSERT_TRUE(ended.wait(30000));
     EXPECT_TRUE(ended[0][0].toBool());
     EXPECT_EQ(redrawn.size(), 1);
-    EXPECT_EQ(countCaption(b_->Tasks(), QStringLiteral("Из первой")), 1);
+    EXPECT_EQ(countCaption(b_->Tasks(), QStringLiteral("Из первой")), 5);
+    EXPECT_EQ(b_->Content(), a_->Content());
 
     server_.Stop();
     runner.SyncNow();
