@@ -187,3 +187,41 @@ void BM_SyncOneChanged(benchmark::State& state) {
 BENCHMARK(BM_SyncOneChanged)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
+
+namespace {
+
+// The windows' share of a round with 10,000 of each in the tables: the
+// snapshot taken before, and with it one part of rows changed after.
+void BM_SyncWindowsShare(benchmark::State& state) {
+    SyncWorld w;
+    if (!w.device) return state.SkipWithError(w.error.toStdString().c_str());
+    w.FillDatabase(int(state.range(0)));
+    TDM& dm = w.device->dm;
+    ExportSettings s;
+    s.identity = QStringLiteral("bench");
+    int n = 0;
+    for (auto _ : state) {
+        const SyncSnapshot snapshot = TakeSnapshot(dm, s);
+        std::vector<RowChange> part;
+        for (size_t i = 0; i < size_t(state.range(1)) && i < snapshot.tasks.size(); ++i) {
+            RowChange c;
+            c.kind = ItemKind::Task;
+            c.id = snapshot.tasks[i].id;
+            c.expectHash = TaskHash(snapshot.tasks[i]);
+            c.task = snapshot.tasks[i];
+            c.task.details = QStringLiteral("с сервера %1").arg(++n);
+            part.push_back(std::move(c));
+        }
+        if (!part.empty()) benchmark::DoNotOptimize(ApplyRound(dm, part));
+    }
+    state.SetLabel(QStringLiteral("snapshot of all rows + %1 rows changed and sent")
+                       .arg(state.range(1))
+                       .toStdString());
+}
+BENCHMARK(BM_SyncWindowsShare)
+    ->Args({10000, 0})
+    ->Args({10000, 100})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace

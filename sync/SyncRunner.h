@@ -46,7 +46,7 @@ class TSyncRunner : public QObject {
     static constexpr int AfterChangeMs = 3000;
     // Rows put into the tables at one turn of the windows' event loop: a
     // round that brings thousands never holds the windows for long.
-    size_t applyPart = 200;
+    size_t applyPart = 100;
     static constexpr int FirstRetryMs = 30000;
     static constexpr int LongestRetryMs = 30 * 60000;
 
