@@ -66,6 +66,15 @@ struct CalDavResult {
     bool ok() const { return kind == Ok; }
 };
 
+// One write of PutMany: what Put takes, and what it gives.
+struct CalDavPut {
+    QString href;
+    QByteArray ics;
+    QString ifMatch;
+    QString etag;  // the new tag
+    CalDavResult result;
+};
+
 class CalDavClient {
   public:
     explicit CalDavClient(CalDavAccount account, int timeoutMs = 15000);
@@ -88,6 +97,11 @@ class CalDavClient {
     // the next Changes brings it).
     CalDavResult Put(const QString& href, const QByteArray& ics, const QString& ifMatch,
                      QString& etag);
+    // Put for each of `puts`, up to `inFlight` requests at a time, each
+    // with its own result. Ok when all went well, else the first failure;
+    // after a failure that no other write would escape (no connection,
+    // credentials refused) the writes not yet sent get it too.
+    CalDavResult PutMany(std::vector<CalDavPut>& puts, int inFlight = 6);
     // Removes an item, only while its tag is `ifMatch` (empty: whatever it is).
     CalDavResult Remove(const QString& href, const QString& ifMatch);
 

@@ -66,6 +66,18 @@ QByteArray MkcalendarBody(const QString& displayName, const QStringList& compone
     return bytes;
 }
 
+// `python3 -m radicale`; without the syncs to the disk (an option the
+// configuration file cannot set) through a launcher that stubs them out.
+QStringList Arguments(const QString& config, bool durable) {
+    if (durable) return {"-m", "radicale", "--config", config};
+    return {"-c",
+            "import sys, runpy, radicale.pathutils as p\n"
+            "p.fsync = lambda fd: None\n"
+            "sys.argv = ['radicale', '--config', sys.argv[1]]\n"
+            "runpy.run_module('radicale', run_name='__main__', alter_sys=True)\n",
+            config};
+}
+
 }  // namespace
 
 RadicaleServer::~RadicaleServer() {
@@ -89,8 +101,7 @@ bool RadicaleServer::Start(QString& error, int timeoutMs) {
         port_ = FreePort();
         WriteFile(dir_.file(QStringLiteral("config")), Config(dir_.path(), port_));
         process_.start(QStringLiteral("/usr/bin/python3"),
-                       {QStringLiteral("-m"), QStringLiteral("radicale"),
-                        QStringLiteral("--config"), dir_.file(QStringLiteral("config"))});
+                       Arguments(dir_.file(QStringLiteral("config")), durable));
         if (!process_.waitForStarted(5000)) {
             error = QStringLiteral("radicale did not start: ") + process_.errorString();
             return false;

@@ -22,6 +22,9 @@ class RadicaleServer {
     // Starts the server and waits until it answers; false with `error`
     // when it does not.
     bool Start(QString& error, int timeoutMs = 30000);
+    // Whether the server syncs each write to the disk, as it does unless
+    // told; off by default here, where nothing needs to outlive the test.
+    bool durable = false;
     void Stop();
 
     QUrl Url() const;  // "http://127.0.0.1:PORT/"
