@@ -134,6 +134,10 @@ HttpReply CalDavClient::Impl::SendOnce(const QByteArray& method, const QUrl& url
         timedOut = true;
         reply->abort();
     });
+    // The timeout bounds a silence, not a long answer that keeps coming.
+    auto progress = [&] { timer.start(timeoutMs); };
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, progress);
+    QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop, progress);
     timer.start(timeoutMs);
     if (!reply->isFinished()) loop.exec();
     timer.stop();

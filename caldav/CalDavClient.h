@@ -4,10 +4,11 @@
 // with preconditions, so that nothing on the server is overwritten
 // blindly. No widgets.
 //
-// Every call blocks its caller until the answer (or a bounded timeout) and
-// is meant for a thread of its own, never for the windows' thread; one
-// client belongs to the thread that made it. The password never appears in
-// a result's text.
+// Every call blocks its caller until the answer (or a bounded timeout: a
+// request that sees no byte come or go for `timeoutMs` ends as
+// Unreachable) and is meant for a thread of its own, never for the
+// windows' thread; one client belongs to the thread that first calls it.
+// The password never appears in a result's text.
 #pragma once
 
 #include <QByteArray>
