@@ -255,6 +255,18 @@ TEST_F(CalDavServerTest, FailuresAreToldApartWithoutThePassword) {
     }
 }
 
+TEST_F(CalDavServerTest, ACertificateNobodySignedIsRefused) {
+    RadicaleServer tls;
+    tls.tls = true;
+    QString error;
+    ASSERT_TRUE(tls.Start(error)) << error.toStdString();
+    CalDavClient client(tls.Account(), 5000);
+    std::vector<CalDavCalendar> found;
+    const CalDavResult r = client.Discover(found);
+    EXPECT_EQ(r.kind, CalDavResult::Unreachable) << r.message.toStdString();
+    EXPECT_TRUE(r.message.contains(QStringLiteral("SSL"))) << r.message.toStdString();
+}
+
 TEST_F(CalDavServerTest, ASilentServerIsUnreachableWithinTheTimeout) {
     QTcpServer silent;  // accepts connections and never answers
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
