@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -35,6 +36,30 @@ QString Shown(const QUrl& url) {
     return url.toDisplayString(QUrl::RemoveUserInfo);
 }
 
+HttpReply RefusedReply(const QUrl& url) {
+    HttpReply refused;
+    refused.refused = true;
+    refused.url = url;
+    refused.error = QStringLiteral("plain http to a non-loopback address is not allowed");
+    return refused;
+}
+
+Headers PutHeaders(const QString& ifMatch) {
+    Headers headers = {{"Content-Type", "text/calendar; charset=utf-8"}};
+    if (ifMatch.isEmpty()) {
+        headers.push_back({"If-None-Match", "*"});
+    } else {
+        headers.push_back({"If-Match", ifMatch.toLatin1()});
+    }
+    return headers;
+}
+
+// A failure after which no other write of a batch can go better.
+bool StopsTheRest(CalDavResult::Kind kind) {
+    return kind == CalDavResult::Unreachable || kind == CalDavResult::Unauthorized ||
+           kind == CalDavResult::Refused;
+}
+
 }  // namespace
 
 struct CalDavClient::Impl {
@@ -47,6 +72,8 @@ struct CalDavClient::Impl {
 
     HttpReply Send(const QByteArray& method, QUrl url, const QByteArray& body,
                    const Headers& headers);
+    QNetworkRequest Request(const QUrl& url, const Headers& headers);
+    HttpReply Collect(QNetworkReply& reply, const QUrl& url, bool timedOut) const;
     HttpReply SendOnce(const QByteArray& method, const QUrl& url, const QByteArray& body,
                        const Headers& headers);
     CalDavResult Result(const QByteArray& method, const HttpReply& reply) const;
@@ -58,8 +85,7 @@ struct CalDavClient::Impl {
     CalDavResult ListWhole(const QUrl& calendar, CalDavChanges& changes);
 };
 
-HttpReply CalDavClient::Impl::SendOnce(const QByteArray& method, const QUrl& url,
-                                       const QByteArray& body, const Headers& headers) {
+QNetworkRequest CalDavClient::Impl::Request(const QUrl& url, const Headers& headers) {
     if (!network) network = std::make_unique<QNetworkAccessManager>();
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -73,7 +99,31 @@ HttpReply CalDavClient::Impl::SendOnce(const QByteArray& method, const QUrl& url
             "Basic " + (account.user + ':' + account.password).toUtf8().toBase64());
     for (const auto& [name, value] : headers)
         request.setRawHeader(name, value);
+    return request;
+}
 
+HttpReply CalDavClient::Impl::Collect(QNetworkReply& reply, const QUrl& url, bool timedOut) const {
+    HttpReply result;
+    result.url = url;
+    result.status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.networkFailed = result.status == 0;
+    if (reply.isOpen()) result.body = reply.readAll();
+    result.etag = QString::fromLatin1(reply.rawHeader("ETag")).trimmed();
+    if (timedOut || reply.error() == QNetworkReply::OperationCanceledError) {
+        result.error = QStringLiteral("no answer within %1 ms").arg(timeoutMs);
+    } else if (result.networkFailed) {
+        result.error = reply.errorString();
+    }
+    if (result.status >= 300 && result.status < 400) {
+        const QByteArray location = reply.rawHeader("Location");
+        if (!location.isEmpty()) result.url = url.resolved(QUrl::fromEncoded(location));
+    }
+    return result;
+}
+
+HttpReply CalDavClient::Impl::SendOnce(const QByteArray& method, const QUrl& url,
+                                       const QByteArray& body, const Headers& headers) {
+    const QNetworkRequest request = Request(url, headers);
     std::unique_ptr<QNetworkReply> reply(network->sendCustomRequest(request, method, body));
     QEventLoop loop;
     QTimer timer;
@@ -84,38 +134,20 @@ HttpReply CalDavClient::Impl::SendOnce(const QByteArray& method, const QUrl& url
         timedOut = true;
         reply->abort();
     });
+    // The timeout bounds a silence, not a long answer that keeps coming.
+    auto progress = [&] { timer.start(timeoutMs); };
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, progress);
+    QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop, progress);
     timer.start(timeoutMs);
     if (!reply->isFinished()) loop.exec();
     timer.stop();
-
-    HttpReply result;
-    result.url = url;
-    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.networkFailed = result.status == 0;
-    if (reply->isOpen()) result.body = reply->readAll();
-    result.etag = QString::fromLatin1(reply->rawHeader("ETag")).trimmed();
-    if (timedOut) {
-        result.error = QStringLiteral("no answer within %1 ms").arg(timeoutMs);
-    } else if (result.networkFailed) {
-        result.error = reply->errorString();
-    }
-    if (result.status >= 300 && result.status < 400) {
-        const QByteArray location = reply->rawHeader("Location");
-        if (!location.isEmpty()) result.url = url.resolved(QUrl::fromEncoded(location));
-    }
-    return result;
+    return Collect(*reply, url, timedOut);
 }
 
 HttpReply CalDavClient::Impl::Send(const QByteArray& method, QUrl url, const QByteArray& body,
                                    const Headers& headers) {
     for (int hop = 0;; ++hop) {
-        if (!AddressAllowed(url, account.allowPlainHttp)) {
-            HttpReply refused;
-            refused.refused = true;
-            refused.url = url;
-            refused.error = QStringLiteral("plain http to a non-loopback address is not allowed");
-            return refused;
-        }
+        if (!AddressAllowed(url, account.allowPlainHttp)) return RefusedReply(url);
         HttpReply reply = SendOnce(method, url, body, headers);
         const bool redirect = reply.status >= 300 && reply.status < 400 && reply.url != url;
         if (!redirect || hop >= kMaxRedirects || !RedirectAllowed(url, reply.url)) {
@@ -344,16 +376,62 @@ CalDavResult CalDavClient::Fetch(const QUrl& calendar, const QStringList& hrefs,
 CalDavResult CalDavClient::Put(const QString& href, const QByteArray& ics, const QString& ifMatch,
                                QString& etag) {
     etag.clear();
-    Headers headers = {{"Content-Type", "text/calendar; charset=utf-8"}};
-    if (ifMatch.isEmpty()) {
-        headers.push_back({"If-None-Match", "*"});
-    } else {
-        headers.push_back({"If-Match", ifMatch.toLatin1()});
-    }
-    const HttpReply reply = d_->Send("PUT", UrlOfPath(d_->origin, href), ics, headers);
+    const HttpReply reply = d_->Send("PUT", UrlOfPath(d_->origin, href), ics, PutHeaders(ifMatch));
     const CalDavResult result = d_->Result("PUT", reply);
     if (result.ok()) etag = reply.etag;
     return result;
+}
+
+CalDavResult CalDavClient::PutMany(std::vector<CalDavPut>& puts, int inFlight) {
+    Impl& d = *d_;
+    CalDavResult first;
+    std::optional<CalDavResult> stop;
+    size_t next = 0;
+    int running = 0;
+    QEventLoop loop;
+    // A reply is deleted in the next one's slot, never in its own.
+    std::vector<std::unique_ptr<QNetworkReply>> finished;
+    auto record = [&](size_t i, const CalDavResult& r) {
+        puts[i].result = r;
+        if (!r.ok() && first.ok()) first = r;
+        if (StopsTheRest(r.kind)) stop = r;
+    };
+    std::function<void()> startMore = [&] {
+        while (running < inFlight && next < puts.size() && !stop) {
+            const size_t i = next++;
+            puts[i].etag.clear();
+            const QUrl url = UrlOfPath(d.origin, puts[i].href);
+            if (!AddressAllowed(url, d.account.allowPlainHttp)) {
+                record(i, d.Result("PUT", RefusedReply(url)));
+                continue;
+            }
+            QNetworkRequest request = d.Request(url, PutHeaders(puts[i].ifMatch));
+            request.setTransferTimeout(d.timeoutMs);
+            QNetworkReply* reply = d.network->sendCustomRequest(request, "PUT", puts[i].ics);
+            ++running;
+            QObject::connect(reply, &QNetworkReply::finished, &loop, [&, i, reply, url] {
+                finished.clear();
+                finished.emplace_back(reply);
+                --running;
+                const HttpReply got = d.Collect(*reply, url, false);
+                const CalDavResult r = d.Result("PUT", got);
+                if (r.ok()) puts[i].etag = got.etag;
+                record(i, r);
+                startMore();
+                if (running == 0) loop.quit();
+            });
+        }
+    };
+    startMore();
+    if (running > 0) loop.exec();
+    finished.clear();
+    if (stop) {
+        for (size_t i = next; i < puts.size(); ++i) {
+            puts[i].result = *stop;
+            puts[i].result.message = QStringLiteral("not sent after ") + stop->message;
+        }
+    }
+    return first;
 }
 
 CalDavResult CalDavClient::Remove(const QString& href, const QString& ifMatch) {

@@ -34,6 +34,12 @@ QStringList HrefsOf(const std::vector<CalDavItem>& items) {
     return Sorted(hrefs);
 }
 
+// A port nobody listens on.
+int FreePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 1;
+}
+
 class CalDavServerTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -176,11 +182,52 @@ TEST_F(CalDavServerTest, PreconditionsKeepOtherWritesAndMissingItemsAreNamed) {
     EXPECT_EQ(fetched[0].etag, item.etag);  // untouched
 }
 
+TEST_F(CalDavServerTest, PutManyGivesEachWriteItsOwnResult) {
+    const QUrl calendar = NewCalendar();
+    const CalDavItem old = PutNew(calendar, QStringLiteral("old"));
+    struct Case {
+        QString name, ifMatch;
+        CalDavResult::Kind kind;
+    } cases[] = {
+        {"n1", {}, CalDavResult::Ok},        {"old", {}, CalDavResult::PreconditionFailed},
+        {"n2", {}, CalDavResult::Ok},        {"old", "\"stale\"", CalDavResult::PreconditionFailed},
+        {"old", old.etag, CalDavResult::Ok}, {"n3", {}, CalDavResult::Ok},
+        {"n4", {}, CalDavResult::Ok},
+    };
+    std::vector<CalDavPut> puts;
+    for (const Case& c : cases) {
+        CalDavPut put;
+        put.href = calendar.path() + c.name + ".ics";
+        put.ics = EventIcs(c.name, "many");
+        put.ifMatch = c.ifMatch;
+        puts.push_back(put);
+    }
+    const CalDavResult r = client_.PutMany(puts, 3);
+    EXPECT_EQ(r.kind, CalDavResult::PreconditionFailed);
+    CalDavChanges all;
+    ASSERT_TRUE(client_.Changes(calendar, {}, all).ok());
+    for (size_t i = 0; i < puts.size(); ++i) {
+        EXPECT_EQ(puts[i].result.kind, cases[i].kind) << i;
+        EXPECT_EQ(puts[i].etag.isEmpty(), !puts[i].result.ok()) << i;
+        if (!puts[i].result.ok()) continue;
+        const auto listed =
+            std::find_if(all.items.begin(), all.items.end(),
+                         [&](const CalDavItem& item) { return item.href == puts[i].href; });
+        ASSERT_NE(listed, all.items.end()) << i;
+        EXPECT_EQ(listed->etag, puts[i].etag) << i;
+    }
+
+    // No server: the first failure stops the rest, which get it too.
+    CalDavAccount gone = server_->Account();
+    gone.server.setPort(FreePort());
+    CalDavClient nowhere(gone, 3000);
+    EXPECT_EQ(nowhere.PutMany(puts, 2).kind, CalDavResult::Unreachable);
+    for (const CalDavPut& p : puts)
+        EXPECT_EQ(p.result.kind, CalDavResult::Unreachable);
+}
+
 TEST_F(CalDavServerTest, FailuresAreToldApartWithoutThePassword) {
-    QTcpServer closed;  // a port nobody listens on once it is closed
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const int port = closed.serverPort();
-    closed.close();
+    const int port = FreePort();
     struct Case {
         QUrl server;
         QString user, password;
@@ -206,6 +253,18 @@ TEST_F(CalDavServerTest, FailuresAreToldApartWithoutThePassword) {
         EXPECT_FALSE(r.message.contains(c.password));
         EXPECT_TRUE(found.empty());
     }
+}
+
+TEST_F(CalDavServerTest, ACertificateNobodySignedIsRefused) {
+    RadicaleServer tls;
+    tls.tls = true;
+    QString error;
+    ASSERT_TRUE(tls.Start(error)) << error.toStdString();
+    CalDavClient client(tls.Account(), 5000);
+    std::vector<CalDavCalendar> found;
+    const CalDavResult r = client.Discover(found);
+    EXPECT_EQ(r.kind, CalDavResult::Unreachable) << r.message.toStdString();
+    EXPECT_TRUE(r.message.contains(QStringLiteral("SSL"))) << r.message.toStdString();
 }
 
 TEST_F(CalDavServerTest, ASilentServerIsUnreachableWithinTheTimeout) {

@@ -22,9 +22,15 @@ class RadicaleServer {
     // Starts the server and waits until it answers; false with `error`
     // when it does not.
     bool Start(QString& error, int timeoutMs = 30000);
+    // Whether the server syncs each write to the disk, as it does unless
+    // told; off by default here, where nothing needs to outlive the test.
+    bool durable = false;
+    // Whether it speaks https, with a certificate of its own that nobody
+    // signed (made with openssl at the start).
+    bool tls = false;
     void Stop();
 
-    QUrl Url() const;  // "http://127.0.0.1:PORT/"
+    QUrl Url() const;  // "http://127.0.0.1:PORT/" (https with tls)
     static QString User() { return QStringLiteral("anna"); }
     static QString Password() { return QStringLiteral("plum-Крест 7"); }
     CalDavAccount Account() const { return {Url(), User(), Password(), false}; }
