@@ -29,7 +29,6 @@ struct SyncRound::Work {
     RemoteView remote;
     RoundPlan plan;
     RoundOutcome out;
-    std::vector<SyncLink> unsaved;
     QHash<QString, size_t> pulling;  // href -> its decision
 
     quint64 HashOf(const SyncLink& l) const { return hashes.value(RowKey(l.kind, l.id)); }
@@ -114,11 +113,9 @@ RoundOutcome SyncRound::Run(const SyncSnapshot& snapshot, const SyncTarget& targ
     return w.out;
 }
 
-bool SyncRound::PutItem(Work& w, SyncLink& link, QString ifMatch) {
-    const QByteArray ics = w.Ics(link);
-    QString etag;
-    CalDavResult r = client_.Put(link.href, ics, ifMatch, etag);
-    if (r.kind == CalDavResult::PreconditionFailed && ifMatch.isEmpty()) {
+bool SyncRound::PutAnswered(Work& w, SyncLink& link, CalDavResult r, QString etag,
+                            const QByteArray& ics, bool wasNew) {
+    if (r.kind == CalDavResult::PreconditionFailed && wasNew) {
         // Already there: sent by a round cut short before it heard the
         // answer, or made before the links were. This row is the newer.
         std::vector<CalDavItem> there;
@@ -142,12 +139,26 @@ bool SyncRound::PutItem(Work& w, SyncLink& link, QString ifMatch) {
         link.pending = SyncLink::Pending::None;
         link.pendHash = 0;
     }
-    w.unsaved.push_back(link);
-    if (w.unsaved.size() >= kSaveBatch) {
-        Save(w.unsaved);
-        w.unsaved.clear();
-    }
     return true;
+}
+
+bool SyncRound::PutBatch(Work& w, std::vector<std::pair<SyncLink, QString>>& batch) {
+    std::vector<CalDavPut> puts(batch.size());
+    for (size_t i = 0; i < batch.size(); ++i) {
+        puts[i].href = batch[i].first.href;
+        puts[i].ics = w.Ics(batch[i].first);
+        puts[i].ifMatch = batch[i].second;
+    }
+    client_.PutMany(puts);
+    bool ok = true;
+    std::vector<SyncLink> answered;
+    for (size_t i = 0; i < batch.size() && ok; ++i) {
+        ok = PutAnswered(w, batch[i].first, puts[i].result, puts[i].etag, puts[i].ics,
+                         batch[i].second.isEmpty());
+        if (ok) answered.push_back(batch[i].first);
+    }
+    Save(answered);
+    return ok;
 }
 
 void SyncRound::Push(Work& w) {
@@ -183,10 +194,12 @@ void SyncRound::Push(Work& w) {
     for (const auto& p : puts)
         underWay.push_back(p.first);
     Save(underWay);  // before anything goes: a repeat finds its own item
-    for (auto& [link, ifMatch] : puts)
-        if (!PutItem(w, link, ifMatch)) break;
-    Save(w.unsaved);
-    w.unsaved.clear();
+    for (size_t at = 0; at < puts.size(); at += kSaveBatch) {
+        std::vector<std::pair<SyncLink, QString>> batch(
+            puts.begin() + qsizetype(at),
+            puts.begin() + qsizetype(qMin(puts.size(), at + kSaveBatch)));
+        if (!PutBatch(w, batch)) break;
+    }
 }
 
 void SyncRound::RemoveThere(Work& w) {

@@ -72,7 +72,11 @@ class SyncRound {
     void Push(Work& w);
     void RemoveThere(Work& w);
     bool Pull(Work& w);
-    bool PutItem(Work& w, SyncLink& link, QString ifMatch);
+    // Writes a batch of rows, several requests in flight; false after a
+    // failure that ends the round. The links are stored with the answers.
+    bool PutBatch(Work& w, std::vector<std::pair<SyncLink, QString>>& batch);
+    bool PutAnswered(Work& w, SyncLink& link, CalDavResult r, QString etag, const QByteArray& ics,
+                     bool wasNew);
     bool PullItems(Work& w, const std::vector<CalDavItem>& items);
     QUrl CalendarOf(const SyncTarget& target, ItemKind kind) const;
 
