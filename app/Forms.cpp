@@ -6,6 +6,7 @@
 #include "app/About.h"
 #include "app/ImportCheck.h"
 #include "app/Main.h"
+#include "app/SyncSetup.h"
 #include "calendar/BirthAdd.h"
 #include "calendar/BirthAll.h"
 #include "calendar/BirthLegend.h"
@@ -77,6 +78,9 @@ void CreateForms() {
     // An error after the connection ends the start sequence where it
     // arose; start-up goes on with what was done.
     Guarded([] { DM->DataModuleCreate(startSteps()); });
+    // After the start's questions: the first round brings in what changed
+    // elsewhere.
+    Guarded([] { StartSync(); });
     frmRemindAfter = new TfrmRemindAfter(frmMain);
     frmRemindIn = new TfrmRemindIn(frmMain);
 }
@@ -106,6 +110,7 @@ void EndProgramQuietly() {
 
 void DestroyForms() {
     if (frmMain) frmMain->TimerNotify->stop();
+    StopSync();
 
     // What the windows still hold is stored here, before the last send and
     // before the tables close: what was typed on the notes page since its

@@ -78,7 +78,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     StatusUnsent->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(StatusClock);
     statusBar()->addWidget(StatusSecond);
+    StatusSync = new QLabel(this);
+    StatusSync->setObjectName(QStringLiteral("StatusSync"));
+    StatusSync->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(StatusUnsent, 1);
+    statusBar()->addWidget(StatusSync, 1);
 
     TimerSystem = new QTimer(this);
     TimerSystem->setInterval(250);

@@ -44,6 +44,7 @@ class TfrmMain : public QMainWindow {
     QLabel* StatusClock = nullptr;  // first status bar panel
     QLabel* StatusSecond = nullptr;
     QLabel* StatusUnsent = nullptr;  // changes the database has not taken yet
+    QLabel* StatusSync = nullptr;    // why the last sync with the calendar server failed
     ::TrayIcon* TrayIcon = nullptr;
     QMenu* popmTray = nullptr;
     QMenu* popmPlan = nullptr;

@@ -4,10 +4,11 @@
 // with preconditions, so that nothing on the server is overwritten
 // blindly. No widgets.
 //
-// Every call blocks its caller until the answer (or a bounded timeout) and
-// is meant for a thread of its own, never for the windows' thread; one
-// client belongs to the thread that made it. The password never appears in
-// a result's text.
+// Every call blocks its caller until the answer (or a bounded timeout: a
+// request that sees no byte come or go for `timeoutMs` ends as
+// Unreachable) and is meant for a thread of its own, never for the
+// windows' thread; one client belongs to the thread that first calls it.
+// The password never appears in a result's text.
 #pragma once
 
 #include <QByteArray>
@@ -66,6 +67,15 @@ struct CalDavResult {
     bool ok() const { return kind == Ok; }
 };
 
+// One write of PutMany: what Put takes, and what it gives.
+struct CalDavPut {
+    QString href;
+    QByteArray ics;
+    QString ifMatch;
+    QString etag;  // the new tag
+    CalDavResult result;
+};
+
 class CalDavClient {
   public:
     explicit CalDavClient(CalDavAccount account, int timeoutMs = 15000);
@@ -88,6 +98,11 @@ class CalDavClient {
     // the next Changes brings it).
     CalDavResult Put(const QString& href, const QByteArray& ics, const QString& ifMatch,
                      QString& etag);
+    // Put for each of `puts`, up to `inFlight` requests at a time, each
+    // with its own result. Ok when all went well, else the first failure;
+    // after a failure that no other write would escape (no connection,
+    // credentials refused) the writes not yet sent get it too.
+    CalDavResult PutMany(std::vector<CalDavPut>& puts, int inFlight = 6);
     // Removes an item, only while its tag is `ifMatch` (empty: whatever it is).
     CalDavResult Remove(const QString& href, const QString& ifMatch);
 

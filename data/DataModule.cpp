@@ -441,6 +441,7 @@ void TDM::ApplyTable(TMemTable& table) {
     // Kept on the disk before the first try: a crash during a send that
     // waits on the server loses nothing.
     WriteJournal();
+    if (onTableChanged && &table != &cdsNote) onTableChanged(table);
     SendAll(false);
 }
 

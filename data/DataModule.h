@@ -88,6 +88,10 @@ class TDM : public QObject {
     // the journal for the next start.
     void Close();
 
+    // Called when a change of the tasks or the events is about to be sent
+    // (the sync with a calendar server follows the changes).
+    std::function<void(TMemTable& table)> onTableChanged;
+
     // Called with a message for the user when sends start failing, or when
     // the journal could not be read or written.
     std::function<void(const QString& message)> onSendFailed;

@@ -78,9 +78,10 @@ QByteArray valueOf(const QByteArray& line) {
 bool isRead(const QByteArray& name, bool inAlarm) {
     if (inAlarm) return name == "TRIGGER";
     static const char* const names[] = {
-        "DTSTART",          "DTEND",       "DUE",        "DURATION",      "RRULE",
-        "SUMMARY",          "DESCRIPTION", "CATEGORIES", "STATUS",        "COMPLETED",
-        "PERCENT-COMPLETE", "TRIGGER",     "UID",        "RECURRENCE-ID", "X-QUILLET-CATEGORY"};
+        "DTSTART",           "DTEND",       "DUE",        "DURATION",      "RRULE",
+        "SUMMARY",           "DESCRIPTION", "CATEGORIES", "STATUS",        "COMPLETED",
+        "PERCENT-COMPLETE",  "TRIGGER",     "UID",        "RECURRENCE-ID", "X-QUILLET-CATEGORY",
+        "X-QUILLET-NOTIFIED"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
@@ -261,6 +262,7 @@ void readEvent(icalcomponent* c, FileItems& out) {
     bool ok = false;
     const int category = xValue(c, "X-QUILLET-CATEGORY").toInt(&ok);
     if (ok) e.category = qBound(0, category, 100);
+    e.notified = xValue(c, "X-QUILLET-NOTIFIED") == QLatin1String("1");
     out.events.push_back(std::move(e));
 }
 
@@ -271,6 +273,7 @@ void readTask(icalcomponent* c, bool todo, FileItems& out) {
     t.details = lines(propertyText(c, ICAL_DESCRIPTION_PROPERTY));
     t.category = oneLine(categories(c).join(QStringLiteral(", ")));
     t.executed = todo && isDone(c);
+    t.notified = xValue(c, "X-QUILLET-NOTIFIED") == QLatin1String("1");
     std::optional<TDateTime> moment;
     QString label = QStringLiteral("Срок: ");
     if (todo) moment = momentOf(c, ICAL_DUE_PROPERTY);

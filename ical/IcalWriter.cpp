@@ -73,10 +73,10 @@ struct Rules {
         icalrecurrencetype_from_string("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1");
 };
 
-icalcomponent* eventComponent(const EventItem& e, const ExportSettings& s,
-                              const icaltimetype& stamp, qint64 noticeOffset, const Rules& rules) {
+icalcomponent* eventComponent(const EventItem& e, const QString& uid, const icaltimetype& stamp,
+                              qint64 noticeOffset, const Rules& rules) {
     icalcomponent* c = icalcomponent_new_vevent();
-    addCommon(c, EventUid(e.id, s.identity), stamp);
+    addCommon(c, uid, stamp);
     const icaltimetype start = dateValue(e.date);
     icaltimetype end = start;
     icaltime_adjust(&end, 1, 0, 0, 0);
@@ -94,10 +94,9 @@ icalcomponent* eventComponent(const EventItem& e, const ExportSettings& s,
     return c;
 }
 
-icalcomponent* taskComponent(const TaskItem& t, const ExportSettings& s,
-                             const icaltimetype& stamp) {
+icalcomponent* taskComponent(const TaskItem& t, const QString& uid, const icaltimetype& stamp) {
     icalcomponent* c = icalcomponent_new_vtodo();
-    addCommon(c, TaskUid(t.id, s.identity), stamp);
+    addCommon(c, uid, stamp);
     const bool dated = t.when != 0;
     if (dated) icalcomponent_add_property(c, icalproperty_new_due(floatingValue(t.when)));
     addText(c, icalproperty_new_summary, t.caption);
@@ -117,7 +116,42 @@ QByteArray textOf(const Component& c) {
     return out;
 }
 
+// The calendar's own lines, without its end.
+QByteArray calendarHead() {
+    Component cal(icalcomponent_new_vcalendar());
+    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Quillet//Quillet//RU"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
+    QByteArray out = textOf(cal);
+    const QByteArray end = "END:VCALENDAR\r\n";
+    if (out.endsWith(end)) out.chop(end.size());
+    return out;
+}
+
+icaltimetype stampOf(const ExportSettings& s) {
+    return icaltime_from_timet_with_zone(time_t(s.stampSecs), 0, icaltimezone_get_utc_timezone());
+}
+
+// One component as a calendar of its own, with the state of its reminder.
+QByteArray alone(icalcomponent* c, bool notified) {
+    addX(c, "X-QUILLET-NOTIFIED", QLatin1String(notified ? "1" : "0"));
+    return calendarHead() + textOf(Component(c)) + "END:VCALENDAR\r\n";
+}
+
 }  // namespace
+
+QByteArray WriteTaskCalendar(const TaskItem& task, const QString& uid,
+                             const ExportSettings& settings) {
+    return alone(taskComponent(task, uid, stampOf(settings)), task.notified);
+}
+
+QByteArray WriteEventCalendar(const EventItem& event, const QString& uid,
+                              const ExportSettings& settings) {
+    return alone(
+        eventComponent(event, uid, stampOf(settings),
+                       EventNoticeOffset(settings.notifyDays, settings.notifyTime), Rules()),
+        event.notified);
+}
 
 qint64 EventNoticeOffset(int notifyDays, TDateTime notifyTime) {
     return -qint64(notifyDays - 1) * 86400 + MsOfDay(notifyTime) / 1000;
@@ -125,25 +159,20 @@ qint64 EventNoticeOffset(int notifyDays, TDateTime notifyTime) {
 
 QByteArray WriteICalendar(const std::vector<TaskItem>& tasks, const std::vector<EventItem>& events,
                           const ExportSettings& settings) {
-    Component cal(icalcomponent_new_vcalendar());
-    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Quillet//Quillet//RU"));
-    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
     // Each item is written and freed before the next is made: a calendar of
     // thousands kept whole would cost libical a great deal of memory (every
     // repeat rule is a large record). Between the calendar's lines of its
     // own and its end go the items' texts.
-    QByteArray out = textOf(cal);
+    QByteArray out = calendarHead();
     const QByteArray end = "END:VCALENDAR\r\n";
-    if (out.endsWith(end)) out.chop(end.size());
     out.reserve(out.size() + qsizetype(tasks.size() + events.size()) * 450);
-    const icaltimetype stamp = icaltime_from_timet_with_zone(time_t(settings.stampSecs), 0,
-                                                             icaltimezone_get_utc_timezone());
+    const icaltimetype stamp = stampOf(settings);
     const qint64 notice = EventNoticeOffset(settings.notifyDays, settings.notifyTime);
     const Rules rules;
     for (const EventItem& e : events)
-        out += textOf(Component(eventComponent(e, settings, stamp, notice, rules)));
+        out += textOf(
+            Component(eventComponent(e, EventUid(e.id, settings.identity), stamp, notice, rules)));
     for (const TaskItem& t : tasks)
-        out += textOf(Component(taskComponent(t, settings, stamp)));
+        out += textOf(Component(taskComponent(t, TaskUid(t.id, settings.identity), stamp)));
     return out + end;
 }

@@ -33,3 +33,12 @@ QByteArray WriteICalendar(const std::vector<TaskItem>& tasks, const std::vector<
 // first moment the reminder check announces it (NotifyDays - 1 days
 // before, at NotifyTime).
 qint64 EventNoticeOffset(int notifyDays, TDateTime notifyTime);
+
+// One task or one event as a calendar of its own under `uid`, for a
+// calendar server; it carries whether its reminder or notice was given
+// (X-QUILLET-NOTIFIED), so that another copy of the program does not give
+// it again.
+QByteArray WriteTaskCalendar(const TaskItem& task, const QString& uid,
+                             const ExportSettings& settings);
+QByteArray WriteEventCalendar(const EventItem& event, const QString& uid,
+                              const ExportSettings& settings);

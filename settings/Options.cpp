@@ -145,6 +145,7 @@ void TfrmOptions::FormShow() {
     udNotifyDays->setValue(o.notifyDays);
     dtpNotifyTime->setTime(ToQTime(TimeOf(o.notifyTime)));
     DebugMode = o.debug;
+    if (LoadExtraPages && isVisible()) LoadExtraPages();
     ApplyOptions();
 }
 
@@ -181,6 +182,7 @@ void TfrmOptions::btnOkClick() {
                 Autostart::DeleteEntry();
         }
         if (ReminderTimer) SetTimerPeriod(ReminderTimer, CheckPeriodMs);
+        if (StoreExtraPages) StoreExtraPages();
     });
     accept();
 }

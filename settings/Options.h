@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -42,6 +43,10 @@ class TfrmOptions : public QDialog {
 
     // The main window's reminder timer, whose period follows the setting.
     QTimer* ReminderTimer = nullptr;
+
+    // Pages the program adds: loaded at every showing, stored by "Ok".
+    std::function<void()> LoadExtraPages;
+    std::function<void()> StoreExtraPages;
 
     // ---- Handlers
     // Loads the controls from the settings file and applies them; runs at

@@ -78,6 +78,37 @@ void WriteStoredOptions(const StoredOptions& o) {
     ProfileFile::WriteTime(ini, kCalendar, kNotifyTime, o.notifyTime);
 }
 
+namespace {
+const QString kSync = QStringLiteral("Sync");
+}  // namespace
+
+SyncOptions ReadSyncOptions() {
+    const QString ini = SettingsFilePath();
+    const SyncOptions d;
+    SyncOptions o;
+    o.enabled = ProfileFile::ReadBool(ini, kSync, QStringLiteral("Enabled"), d.enabled);
+    o.server = ProfileFile::ReadString(ini, kSync, QStringLiteral("Server"), {});
+    o.user = ProfileFile::ReadString(ini, kSync, QStringLiteral("User"), {});
+    o.eventsCalendar = ProfileFile::ReadString(ini, kSync, QStringLiteral("EventsCalendar"), {});
+    o.tasksCalendar = ProfileFile::ReadString(ini, kSync, QStringLiteral("TasksCalendar"), {});
+    o.periodMin = ProfileFile::ReadInteger(ini, kSync, QStringLiteral("PeriodMin"), d.periodMin);
+    if (o.periodMin < 1 || o.periodMin > 1440) o.periodMin = d.periodMin;
+    o.allowPlainHttp =
+        ProfileFile::ReadBool(ini, kSync, QStringLiteral("AllowPlainHttp"), d.allowPlainHttp);
+    return o;
+}
+
+void WriteSyncOptions(const SyncOptions& o) {
+    const QString ini = SettingsFilePath();
+    ProfileFile::WriteBool(ini, kSync, QStringLiteral("Enabled"), o.enabled);
+    ProfileFile::WriteString(ini, kSync, QStringLiteral("Server"), o.server);
+    ProfileFile::WriteString(ini, kSync, QStringLiteral("User"), o.user);
+    ProfileFile::WriteString(ini, kSync, QStringLiteral("EventsCalendar"), o.eventsCalendar);
+    ProfileFile::WriteString(ini, kSync, QStringLiteral("TasksCalendar"), o.tasksCalendar);
+    ProfileFile::WriteInteger(ini, kSync, QStringLiteral("PeriodMin"), o.periodMin);
+    ProfileFile::WriteBool(ini, kSync, QStringLiteral("AllowPlainHttp"), o.allowPlainHttp);
+}
+
 void ReadCurYear() {
     const int thisYear = YearOf(Now());
     const int year = ProfileFile::ReadInteger(SettingsFilePath(), kCalendar,

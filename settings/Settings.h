@@ -8,6 +8,8 @@
 //                Debug (0, set by hand only)
 //   [Calendar]   NotifyDays (1), NotifyTime (10:00:00), CurYear (this year)
 //   [Export]     ExportMade (0)
+//   [Sync]       Enabled (0), Server, User, EventsCalendar, TasksCalendar,
+//                PeriodMin (5), AllowPlainHttp (0); never the password
 // Every read and write opens and closes the file.
 #pragma once
 
@@ -49,6 +51,19 @@ StoredOptions ReadStoredOptions();
 // Every member but `debug`, in their order; a refused write throws and
 // leaves the later keys unwritten.
 void WriteStoredOptions(const StoredOptions& options);
+
+// The sync with a calendar server.
+struct SyncOptions {
+    bool enabled = false;
+    QString server;  // any address on the server
+    QString user;
+    QString eventsCalendar;  // the calendars chosen (addresses), one may serve both
+    QString tasksCalendar;
+    int periodMin = 5;
+    bool allowPlainHttp = false;  // plain http to an address other than the loopback
+};
+SyncOptions ReadSyncOptions();
+void WriteSyncOptions(const SyncOptions& options);
 
 // CurYear from [Calendar] CurYear, the clock's year when missing or no year.
 void ReadCurYear();
