@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <utility>
 
 #include "platform/DesktopFit.h"
 #include "platform/ErrorReport.h"
@@ -22,16 +23,14 @@ namespace {
 
 const QColor kLinkColor(0x00, 0x00, 0x80);
 
-QLabel* makeLabel(const QString& text, const QFont& font, QWidget* parent, const char* name) {
+QLabel* makeLabel(const QString& text, QWidget* parent, const char* name) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
-    label->adjustSize();
     return label;
 }
 
 QLabel* makeLink(const QString& text, QWidget* parent, const char* name) {
-    QLabel* label = makeLabel(text, QFont(QStringLiteral("Arial"), 10), parent, name);
+    QLabel* label = makeLabel(text, parent, name);
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, kLinkColor);
     label->setPalette(pal);
@@ -59,29 +58,15 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     Image1->setPixmap(QPixmap(QStringLiteral(":/about_32.png")));
     Image1->setGeometry(8, 8, 32, 32);
 
-    const QString garamond = QStringLiteral("Garamond");
-    const QString arial = QStringLiteral("Arial");
-    ProductName = makeLabel(QStringLiteral("Quillet"), QFont(garamond, 24, QFont::Bold), Panel1,
-                            "ProductName");
-    ProductName->move(56, 4);
-    Version = makeLabel(QStringLiteral("Версия 1.3.2"), QFont(garamond, 12, QFont::Bold), Panel1,
-                        "Version");
-    Version->move(58, ProductName->geometry().bottom() + 2);
-
-    // The support addresses at the foot of the panel.
-    Label3 =
-        makeLabel(QStringLiteral("Поддержка:"), QFont(arial, 10, QFont::Bold), Panel1, "Label3");
+    // The labels get their fonts and places at the first show: finding the
+    // faces they ask for costs more than the rest of the window.
+    ProductName = makeLabel(QStringLiteral("Quillet"), Panel1, "ProductName");
+    Version = makeLabel(QStringLiteral("Версия 1.3.2"), Panel1, "Version");
+    Label3 = makeLabel(QStringLiteral("Поддержка:"), Panel1, "Label3");
     web = makeLink(QStringLiteral("https://quillet.example.org"), Panel1, "web");
     mail = makeLink(QStringLiteral("support@quillet.example.org"), Panel1, "mail");
-    mail->move(16, Panel1->height() - 14 - mail->height());
-    web->move(16, mail->y() - 4 - web->height());
-    Label3->move(8, web->y() - 6 - Label3->height());
-    for (QLabel* link : {web, mail}) {
-        // Hovering changes the font; the label is sized for the widest look.
-        link->setMinimumWidth(link->width() + 4);
-        link->resize(link->width() + 4, link->height());
+    for (QLabel* link : {web, mail})
         link->installEventFilter(this);
-    }
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -126,7 +111,35 @@ void TfrmAbout::restoreCursor() {
     QApplication::restoreOverrideCursor();
 }
 
+void TfrmAbout::placeLabels() {
+    if (labelsPlaced_) return;
+    labelsPlaced_ = true;
+    const QString garamond = QStringLiteral("Garamond");
+    const QString arial = QStringLiteral("Arial");
+    const std::pair<QLabel*, QFont> fonts[] = {{ProductName, QFont(garamond, 24, QFont::Bold)},
+                                               {Version, QFont(garamond, 12, QFont::Bold)},
+                                               {Label3, QFont(arial, 10, QFont::Bold)},
+                                               {web, QFont(arial, 10)},
+                                               {mail, QFont(arial, 10)}};
+    for (const auto& [label, font] : fonts) {
+        label->setFont(font);
+        label->adjustSize();
+    }
+    ProductName->move(56, 4);
+    Version->move(58, ProductName->geometry().bottom() + 2);
+    // The support addresses at the foot of the panel.
+    mail->move(16, Panel1->height() - 14 - mail->height());
+    web->move(16, mail->y() - 4 - web->height());
+    Label3->move(8, web->y() - 6 - Label3->height());
+    for (QLabel* link : {web, mail}) {
+        // Hovering changes the font; the label is sized for the widest look.
+        link->setMinimumWidth(link->width() + 4);
+        link->resize(link->width() + 4, link->height());
+    }
+}
+
 void TfrmAbout::setVisible(bool visible) {
+    if (visible) placeLabels();
     if (visible && !isVisible()) CentreOnScreen(this);
     QDialog::setVisible(visible);
 }

@@ -45,7 +45,9 @@ class TfrmAbout : public QDialog {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    void placeLabels();
     void restoreCursor();
+    bool labelsPlaced_ = false;
     bool handCursorSet_ = false;
 };
 

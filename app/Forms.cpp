@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/About.h"
 #include "app/ImportCheck.h"
@@ -25,8 +26,9 @@
 QIcon ProgramIcon() {
     InitAssets();
     QIcon icon;
-    for (const char* size : {"16", "32", "48", "64", "128", "256"})
-        icon.addFile(QStringLiteral(":/icon_tray_%1.png").arg(QLatin1String(size)));
+    // With their sizes given, the pictures are read only when one is drawn.
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icon_tray_%1.png").arg(size), QSize(size, size));
     return icon;
 }
 
@@ -61,6 +63,10 @@ TDM::StartSteps startSteps() {
 }  // namespace
 
 void CreateForms() {
+    // The data module attaches and reads its tables on a thread of its own
+    // while the windows are made; its start sequence waits for that.
+    auto dm = std::make_unique<TDM>();
+    dm->BeginStart();
     frmMain = new TfrmMain;
     frmNewTask = new TfrmNewTask(frmMain);
     frmAbout = new TfrmAbout(frmMain);
@@ -69,7 +75,7 @@ void CreateForms() {
     frmBirthAdd = new TfrmBirthAdd(frmMain);
     frmBirthAll = new TfrmBirthAll(frmMain);
     frmBirthLegend = new TfrmBirthLegend(frmMain);
-    DM = new TDM;
+    DM = dm.release();
     // The journal keeps what was not sent; the user is told in the status
     // bar, never by a box that would take the keys being typed.
     DM->onSendFailed = [](const QString& message) {

@@ -27,8 +27,11 @@ bool askedThisRun = false;
 // Without a secret store the password is asked once per start and kept
 // in memory.
 QString passwordFor(const SyncOptions& o) {
+    // Sync off: the secret store is not woken (a lookup costs more than the
+    // rest of the start).
+    if (!o.enabled) return {};
     QString password = SecretStore::Lookup(o.server, o.user);
-    if (!password.isEmpty() || askedThisRun || !o.enabled) return password;
+    if (!password.isEmpty() || askedThisRun) return password;
     askedThisRun = true;
     bool ok = false;
     password = QInputDialog::getText(

@@ -16,9 +16,9 @@ TDM* DM = nullptr;
 
 namespace {
 
-FbConnection::Params connectionParams(int connectTimeoutSec) {
+FbConnection::Params connectionParams(const QString& exeDir, int connectTimeoutSec) {
     FbConnection::Params p;
-    p.address = TDM::DatabaseAddress();
+    p.address = QStringLiteral("127.0.0.1/3053:") + exeDir + QStringLiteral("qlbase.fdb");
     p.user = QStringLiteral("sysdba");
     p.password = QStringLiteral("plumcrest");
     p.charset = QStringLiteral("WIN1251");
@@ -49,24 +49,29 @@ TDM::TDM() {
 }
 
 TDM::~TDM() {
+    if (loading_.valid()) loading_.wait();  // a start begun and never finished
     Close();
     probe_.reset();
 }
 
 QString TDM::DatabaseAddress() {
-    return QStringLiteral("127.0.0.1/3053:") + ExeDir() + QStringLiteral("qlbase.fdb");
+    return connectionParams(ExeDir(), 0).address;
 }
 
 void TDM::Connect() {
-    OpenJournal();
-    xConnection.Attach(connectionParams(ConnectTimeoutSec));
+    Connect(ExeDir());
+}
+
+void TDM::Connect(const QString& exeDir) {
+    OpenJournal(exeDir);
+    xConnection.Attach(connectionParams(exeDir, ConnectTimeoutSec));
     xConnection.SetOperationTimeout(CallTimeoutMs);
     connected_ = true;
     away_ = false;
 }
 
-void TDM::OpenJournal() {
-    const QString database = ExeDir() + QStringLiteral("qlbase.fdb");
+void TDM::OpenJournal(const QString& exeDir) {
+    const QString database = exeDir + QStringLiteral("qlbase.fdb");
     places_ = {TJournal(JournalPathFor(database), database),
                TJournal(StateJournalPathFor(database), database)};
     journal_ = TJournal();
@@ -115,9 +120,29 @@ void TDM::OpenTables() {
         cdsNote.SetKeyField(QStringLiteral("USER_ID"));
 }
 
+void TDM::BeginStart() {
+    // Where the files are is read here: the thread reads no settings.
+    const QString exeDir = ExeDir();
+    loading_ = std::async(std::launch::async, [this, exeDir]() -> std::exception_ptr {
+        Connect(exeDir);  // a failure here is the connection's: the future carries it
+        try {
+            OpenTables();
+            MoveSequencesPastTakenNumbers();
+        } catch (...) {
+            return std::current_exception();
+        }
+        return nullptr;
+    });
+}
+
 void TDM::DataModuleCreate(const StartSteps& steps) {
+    const bool begun = loading_.valid();
+    std::exception_ptr loadError;
     try {
-        Connect();
+        if (begun)
+            loadError = loading_.get();
+        else
+            Connect();
     } catch (const EDatabaseInUse& e) {
         connected_ = false;
         if (steps.databaseInUse)
@@ -132,8 +157,11 @@ void TDM::DataModuleCreate(const StartSteps& steps) {
                                 e.message());
         return;
     }
-    OpenTables();
-    MoveSequencesPastTakenNumbers();
+    if (loadError) std::rethrow_exception(loadError);
+    if (!begun) {
+        OpenTables();
+        MoveSequencesPastTakenNumbers();
+    }
     ReplayJournal();
     if (steps.loadSettings) steps.loadSettings();
     if (steps.startReminderTimer) steps.startReminderTimer();
@@ -220,7 +248,8 @@ void TDM::TellJournalSetAside(const TJournal& journal, const JournalContents& c)
 
 void TDM::EnsureAttached() {
     if (!connected_) throw EQuillet(QStringLiteral("Нет подключения к базе данных"));
-    if (!xConnection.IsAttached()) xConnection.Attach(connectionParams(ConnectTimeoutSec));
+    if (!xConnection.IsAttached())
+        xConnection.Attach(connectionParams(ExeDir(), ConnectTimeoutSec));
 }
 
 SendTrouble TDM::Classify(const EQuillet& e) {
@@ -232,7 +261,7 @@ void TDM::LoseServer() {
     away_ = true;
     retryTimer_.stop();
     if (!probe_)
-        probe_ = std::make_unique<ServerProbe>(connectionParams(ProbeTimeoutSec), [this] {
+        probe_ = std::make_unique<ServerProbe>(connectionParams(ExeDir(), ProbeTimeoutSec), [this] {
             QMetaObject::invokeMethod(
                 this, [this] { ServerAnswers(); }, Qt::QueuedConnection);
         });

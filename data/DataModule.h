@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <future>
 #include <memory>
 #include <set>
 
@@ -53,6 +54,10 @@ class TDM : public QObject {
     // connection is reported and ends the sequence; the tables then stay
     // closed. Errors after that propagate to the caller.
     void DataModuleCreate(const StartSteps& steps);
+    // Begins the first steps of the start sequence (connect, load the
+    // tables) on a thread of its own; DataModuleCreate waits for them.
+    // Nothing may use the module in between.
+    void BeginStart();
 
     static QString DatabaseAddress();  // 127.0.0.1/3053:<program folder>qlbase.fdb
     // True once the tables are loaded (also while the server is away).
@@ -112,6 +117,7 @@ class TDM : public QObject {
     // copy of the program holds it.
     void Connect();
     void OpenTables();
+    void Connect(const QString& exeDir);
 
     // Bounds of the waits, in milliseconds or seconds.
     static constexpr int ConnectTimeoutSec = 4;  // an attach
@@ -138,11 +144,12 @@ class TDM : public QObject {
     void MoveSequencesPastTakenNumbers();
     // Beside the database when its folder takes the lock file, else in the
     // user's state folder; no journal when neither does.
-    void OpenJournal();
+    void OpenJournal(const QString& exeDir);
     void ReplayJournal();
     void TellJournalSetAside(const TJournal& journal, const JournalContents& c);
     bool WriteJournal();
 
+    std::future<std::exception_ptr> loading_;  // the steps BeginStart began: what the load threw
     bool connected_ = false;
     bool away_ = false;
     int lockWaitSec_ = LockWaitSec;

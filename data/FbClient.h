@@ -123,6 +123,7 @@ class FbConnection {
                  std::vector<Value>* output = nullptr);
 
   private:
+    void AttachWith(const Params& p, bool plainWire);
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
