@@ -81,6 +81,9 @@ void CreateForms() {
     DM->onSendFailed = [](const QString& message) {
         if (frmMain) frmMain->ShowUnsent(message);
     };
+    DM->onSendProgress = [](int done, int total) {
+        if (frmMain) frmMain->ShowSendProgress(done, total);
+    };
     // An error after the connection ends the start sequence where it
     // arose; start-up goes on with what was done.
     Guarded([] { DM->DataModuleCreate(startSteps()); });

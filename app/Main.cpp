@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -380,6 +381,20 @@ void TfrmMain::ShowUnsent(const QString& message) {
     const QString first = message.section(sep, 0, 0), last = message.section(sep, -1);
     StatusUnsent->setText(first == last ? first : first + u' ' + last);
     StatusUnsent->setToolTip(message);
+}
+
+void TfrmMain::ShowSendProgress(int done, int total) {
+    if (done >= total) {
+        if (sendShown_) StatusUnsent->setText(shownUnsent_);
+    } else {
+        if (!sendShown_) shownUnsent_ = StatusUnsent->text();
+        StatusUnsent->setText(QStringLiteral("Сохранение в базе данных: %1 из %2")
+                                  .arg(QLocale().toString(done), QLocale().toString(total)));
+        StatusClock->setText(u' ' + FormatLongTime(Now()));
+        StatusClock->repaint();
+    }
+    sendShown_ = done < total;
+    StatusUnsent->repaint();
 }
 
 void TfrmMain::RunTick() {

@@ -109,6 +109,9 @@ class TfrmMain : public QMainWindow {
     // (the whole `message` as its tooltip) until they are sent; no window
     // takes the focus from what the user is typing.
     void ShowUnsent(const QString& message);
+    // How far a long send has got (done == total: it is over). The window
+    // takes no events meanwhile: the panel and the clock are painted at once.
+    void ShowSendProgress(int done, int total);
 
     // ---- The notes page
     void LoadNotes();
@@ -139,6 +142,8 @@ class TfrmMain : public QMainWindow {
     bool restoringState_ = false;
     bool tickPosted_ = false;     // a tick's check waits in the event queue
     bool tickReporting_ = false;  // a tick's error is on the screen
+    bool sendShown_ = false;      // the unsent panel shows a send's progress
+    QString shownUnsent_;         // and held this text before
 };
 
 extern TfrmMain* frmMain;

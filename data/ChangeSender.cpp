@@ -96,10 +96,11 @@ SendTrouble ChangeSender::Send(QString& failure) {
         const size_t n = RunLength(i);
         if (n > 1 && SendRun(i, n)) {
             i += n;
-            continue;
+        } else {
+            if (!SendOneByOne(i, n)) break;
+            i += n;
         }
-        if (!SendOneByOne(i, n)) break;
-        i += n;
+        if (callbacks_.progress) callbacks_.progress(i, changes_.size());
     }
     Commit();
     if (trouble_ != SendTrouble::None) failure = failure_;

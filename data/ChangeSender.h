@@ -38,6 +38,8 @@ class ChangeSender {
         // Rows got other numbers before going out: the journal is written
         // again, so that a send repeated after a crash finds them stored.
         std::function<void()> keysChanged;
+        // After each statement: how many of the changes have been sent.
+        std::function<void(size_t done, size_t total)> progress;
     };
 
     // `lockWaitSec` bounds the wait for a row another connection holds (0:

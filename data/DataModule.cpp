@@ -1,6 +1,7 @@
 #include "data/DataModule.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSet>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include "core/Error.h"
 #include "core/ExePath.h"
 #include "core/Log.h"
+#include "core/ProgressPacer.h"
 #include "data/ChangeSender.h"
 #include "data/JournalReplay.h"
 #include "data/ServerProbe.h"
@@ -364,9 +366,30 @@ SendTrouble TDM::SendChanges(TMemTable& t, QString& failure) {
             return ServerIds(t, procedure, count);
         };
     callbacks.keysChanged = [this] { WriteJournal(); };
+    // A long send tells how far it has got, and that it is over.
+    QElapsedTimer sending;
+    sending.start();
+    ProgressPacer pacer(progressFirstAfterMs_, progressEveryMs_);
+    size_t total = 0;
+    if (onSendProgress)
+        callbacks.progress = [&](size_t done, size_t all) {
+            total = all;
+            if (pacer.Due(sending.elapsed())) onSendProgress(int(done), int(all));
+        };
     ChangeSender sender(xConnection, t, lockWaitSec_, std::move(callbacks));
-    EnsureAttached();
-    return sender.Send(failure);
+    const auto tellEnd = [&] {
+        if (pacer.Told()) onSendProgress(int(total), int(total));
+    };
+    SendTrouble result;
+    try {
+        EnsureAttached();
+        result = sender.Send(failure);
+    } catch (...) {
+        tellEnd();
+        throw;
+    }
+    tellEnd();
+    return result;
 }
 
 void TDM::SendAll(bool evenWhileAway) {

@@ -100,6 +100,16 @@ class TDM : public QObject {
     // Called with a message for the user when sends start failing, or when
     // the journal could not be read or written.
     std::function<void(const QString& message)> onSendFailed;
+    // Called now and then during a long send with how many of its changes
+    // have gone, and once more at its end with done == total. Nothing may
+    // change the tables from here.
+    std::function<void(int done, int total)> onSendProgress;
+    // How long a send runs before it tells, and how often it tells then
+    // (tests shorten them).
+    void SetProgressPace(int firstAfterMs, int everyMs) {
+        progressFirstAfterMs_ = firstAfterMs;
+        progressEveryMs_ = everyMs;
+    }
 
     const TJournal& Journal() const { return journal_; }
     // Why the journal cannot be written (empty when it can): nothing
@@ -152,6 +162,8 @@ class TDM : public QObject {
     std::future<std::exception_ptr> loading_;  // the steps BeginStart began: what the load threw
     bool connected_ = false;
     bool away_ = false;
+    int progressFirstAfterMs_ = 300;
+    int progressEveryMs_ = 100;
     int lockWaitSec_ = LockWaitSec;
     int retryMs_ = FirstRetryMs;
     int nextProvisional_ = -1;

@@ -342,3 +342,37 @@ TEST(LastResortGuard, AnErrorEscapingAHandlerIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(user.Windows()[0].title, "Quillet");
     EXPECT_TRUE(later) << "the program goes on";
 }
+
+TEST_F(MainWindowTest, ALongSendShowsHowFarItHasGotAndTheClockGoesOn) {
+    TfrmMain& m = *frmMain;
+    m.StatusUnsent->setText(QStringLiteral("earlier"));
+    DM->SetProgressPace(0, 0);  // every statement tells
+    struct Seen {
+        int done, total;
+        QString panel, clock;
+    };
+    std::vector<Seen> seen;
+    const auto shown = DM->onSendProgress;
+    DM->onSendProgress = [&](int done, int total) {
+        Clock::Freeze(EncodeDateTime(2026, 12, 10, 9, 0, seen.size(), 0));
+        shown(done, total);
+        seen.push_back({done, total, m.StatusUnsent->text(), m.StatusClock->text()});
+    };
+    TMemTable& t = DM->cdsTask;
+    for (int i = 0; i < 450; ++i) {
+        t.Append();
+        t.FieldByName("ID").SetInteger(DM->NewTaskId());
+        t.FieldByName("USER_ID").SetInteger(1);
+        t.FieldByName("CAPTION").SetString(QStringLiteral("Задача %1").arg(i));
+        t.Post();
+    }
+    DM->ApplyTable(t);
+    Clock::Reset();
+    ASSERT_GE(seen.size(), 3u) << "several statements, each told";
+    EXPECT_EQ(seen.front().panel, QString::fromUtf8("Сохранение в базе данных: 100 из 450"));
+    EXPECT_EQ(seen.front().clock, " 09:00:00");
+    EXPECT_EQ(seen[1].clock, " 09:00:01") << "the clock is painted during the send";
+    EXPECT_EQ(seen.back().done, 450);
+    EXPECT_EQ(seen.back().panel, "earlier") << "the panel gets its text back at the end";
+    EXPECT_FALSE(DM->HasUnsentChanges());
+}
