@@ -1,10 +1,13 @@
 #include "app/SyncSetup.h"
 
 #include <QDateTime>
+#include <QDialog>
+#include <QEvent>
 #include <QInputDialog>
 #include <QLabel>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/Main.h"
 #include "calendar/CalendarPage.h"
@@ -43,6 +46,29 @@ QString passwordFor(const SyncOptions& o) {
     return password;
 }
 
+// Grows a dialog at its first show so that `page` fits its page area.
+class GrowToFit : public QObject {
+  public:
+    GrowToFit(QWidget* page, QDialog* dialog) : QObject(dialog), page_(page) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        auto* dialog = static_cast<QDialog*>(watched);
+        const QSize area = frmOptions->PageControl->currentWidget()->size();
+        const QSize need = page_->sizeHint();
+        const QSize grow(std::max(0, need.width() - area.width()),
+                         std::max(0, need.height() - area.height()));
+        if (!grow.isNull()) {
+            dialog->setFixedSize(dialog->size() + grow);
+            dialog->move(dialog->pos() - QPoint(grow.width() / 2, grow.height() / 2));
+        }
+        dialog->removeEventFilter(this);
+        return false;
+    }
+
+  private:
+    QWidget* page_;
+};
+
 void addPage() {
     auto* page = new TSyncPage;
     auto* scroll = new QScrollArea;
@@ -51,6 +77,10 @@ void addPage() {
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(page);
     frmOptions->PageControl->addTab(scroll, QStringLiteral("Синхронизация"));
+    // The dialog was sized for its first pages: at its first show, when its
+    // pages have their real size, it grows to show this one whole (the
+    // scroll area stays for a small screen).
+    frmOptions->installEventFilter(new GrowToFit(page, frmOptions));
     frmOptions->LoadExtraPages = [page] { page->Load(); };
     frmOptions->StoreExtraPages = [page] {
         page->Store();

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -375,4 +377,17 @@ TEST_F(MainWindowTest, ALongSendShowsHowFarItHasGotAndTheClockGoesOn) {
     EXPECT_EQ(seen.back().done, 450);
     EXPECT_EQ(seen.back().panel, "earlier") << "the panel gets its text back at the end";
     EXPECT_FALSE(DM->HasUnsentChanges());
+}
+
+TEST_F(MainWindowTest, OptionsDialogGrowsToShowTheSyncPageWhole) {
+    TfrmOptions& d = *frmOptions;
+    auto* scroll = d.findChild<QScrollArea*>(QStringLiteral("tshSyncScroll"));
+    ASSERT_NE(scroll, nullptr);
+    d.show();
+    d.PageControl->setCurrentWidget(scroll);
+    QApplication::processEvents();
+    EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
+    EXPECT_EQ(d.minimumSize(), d.maximumSize()) << "still of a fixed size";
+    d.hide();
 }
