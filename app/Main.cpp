@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -386,14 +385,16 @@ void TfrmMain::ShowUnsent(const QString& message) {
 void TfrmMain::ShowSendProgress(int done, int total) {
     if (done >= total) {
         if (sendShown_) StatusUnsent->setText(shownUnsent_);
-    } else {
-        if (!sendShown_) shownUnsent_ = StatusUnsent->text();
-        StatusUnsent->setText(QStringLiteral("Сохранение в базе данных: %1 из %2")
-                                  .arg(QLocale().toString(done), QLocale().toString(total)));
-        StatusClock->setText(u' ' + FormatLongTime(Now()));
-        StatusClock->repaint();
+        sendShown_ = false;
+        StatusUnsent->repaint();
+        return;
     }
-    sendShown_ = done < total;
+    if (!sendShown_) shownUnsent_ = StatusUnsent->text();
+    StatusUnsent->setText(
+        QStringLiteral("Сохранение в базе данных: %1 из %2").arg(done).arg(total));
+    StatusClock->setText(u' ' + FormatLongTime(Now()));
+    sendShown_ = true;
+    StatusClock->repaint();
     StatusUnsent->repaint();
 }
 

@@ -163,7 +163,7 @@ class TDM : public QObject {
     bool connected_ = false;
     bool away_ = false;
     int progressFirstAfterMs_ = 300;
-    int progressEveryMs_ = 100;
+    int progressEveryMs_ = 200;
     int lockWaitSec_ = LockWaitSec;
     int retryMs_ = FirstRetryMs;
     int nextProvisional_ = -1;
