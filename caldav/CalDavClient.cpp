@@ -440,3 +440,42 @@ CalDavResult CalDavClient::Remove(const QString& href, const QString& ifMatch) {
     const HttpReply reply = d_->Send("DELETE", UrlOfPath(d_->origin, href), {}, headers);
     return d_->Result("DELETE", reply);
 }
+
+CalDavResult CalDavClient::Inspect(const QUrl& calendar, CalDavCollection& info) {
+    info = {};
+    d_->origin = calendar;
+    DavMultistatus ms;
+    const CalDavResult result =
+        d_->Multistatus("PROPFIND", calendar, "1", CalendarPropfindBody(), ms);
+    if (!result.ok()) return result;
+    const QString self = calendar.path(QUrl::FullyDecoded);
+    for (DavResponse& r : ms.responses) {
+        if (!SamePath(r.href, self)) {
+            if (!r.props.collection && !r.gone() && !r.href.endsWith('/')) ++info.items;
+            continue;
+        }
+        info.etag = r.props.etag;
+        info.syncToken = r.props.syncToken;
+        info.displayName = r.props.displayName;
+        info.components = r.props.components;
+        info.settable = std::move(r.props.settable);
+    }
+    return result;
+}
+
+CalDavResult CalDavClient::PutWhole(const QUrl& calendar, const QByteArray& ics,
+                                    const CalDavCollection& info) {
+    d_->origin = calendar;
+    const Headers headers = {{"Content-Type", "text/calendar; charset=utf-8"},
+                             {"If-Match", info.etag.toLatin1()}};
+    CalDavResult result = d_->Result("PUT", d_->Send("PUT", calendar, ics, headers));
+    if (!result.ok()) return result;
+    const HttpReply patched = d_->Send(
+        "PROPPATCH", calendar, ProppatchBody(info.displayName, info.components, info.settable),
+        {{"Content-Type", "application/xml; charset=utf-8"}});
+    const CalDavResult restored = d_->Result("PROPPATCH", patched);
+    // The items are in either way; a name or colour not set back is only
+    // told.
+    if (!restored.ok()) result.message = restored.message;
+    return result;
+}

@@ -5,6 +5,7 @@
 #include "sync/LinkTable.h"
 #include "sync/Reconcile.h"
 #include "sync/SyncItems.h"
+#include "sync/WholeUpload.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ struct SyncRound::Work {
     RoundPlan plan;
     RoundOutcome out;
     QHash<QString, size_t> pulling;  // href -> its decision
+    QHash<QString, size_t> listed;   // calendar -> how many items its listing gave
 
     quint64 HashOf(const SyncLink& l) const { return hashes.value(RowKey(l.kind, l.id)); }
     QByteArray Ics(const SyncLink& l) const {
@@ -67,6 +69,7 @@ bool SyncRound::ListChanges(const SyncTarget& target, Work& w) {
             return false;
         }
         if (changes.whole) w.remote.wholeCalendars.append(path);
+        w.listed.insert(path, changes.items.size());
         for (const CalDavItem& item : changes.items)
             w.remote.etags.insert(item.href, item.etag);
         for (const QString& href : changes.removed)
@@ -182,7 +185,9 @@ void SyncRound::Push(Work& w) {
         link.pending = SyncLink::Pending::Push;
         link.pendHash = e.hash;
         pushedHrefs.insert(link.href);
-        puts.emplace_back(std::move(link), QString());
+        // Already there (the links were lost): replaced while it is as listed.
+        QString ifMatch = w.remote.etags.value(link.href);
+        puts.emplace_back(std::move(link), std::move(ifMatch));
     }
     // An item of ours there without a link (the links were lost) is this
     // row's: it goes out, it does not come in as another row.
@@ -194,12 +199,77 @@ void SyncRound::Push(Work& w) {
     for (const auto& p : puts)
         underWay.push_back(p.first);
     Save(underWay);  // before anything goes: a repeat finds its own item
+    if (!UploadWhole(w, puts)) return;
     for (size_t at = 0; at < puts.size(); at += kSaveBatch) {
         std::vector<std::pair<SyncLink, QString>> batch(
             puts.begin() + qsizetype(at),
             puts.begin() + qsizetype(qMin(puts.size(), at + kSaveBatch)));
         if (!PutBatch(w, batch)) break;
     }
+}
+
+bool SyncRound::UploadWhole(Work& w, std::vector<std::pair<SyncLink, QString>>& puts) {
+    QList<QUrl> calendars{w.target.events};
+    if (w.target.tasks != w.target.events) calendars.append(w.target.tasks);
+    for (const QUrl& calendar : calendars)
+        if (!UploadWholeTo(w, calendar, puts)) return false;
+    return true;
+}
+
+bool SyncRound::UploadWholeTo(Work& w, const QUrl& calendar,
+                              std::vector<std::pair<SyncLink, QString>>& puts) {
+    const QString path = calendar.path();
+    std::vector<size_t> mine;
+    QStringList uids;
+    for (size_t i = 0; i < puts.size(); ++i) {
+        if (!puts[i].second.isEmpty() || !puts[i].first.href.startsWith(path)) continue;
+        mine.push_back(i);
+        uids.append(puts[i].first.uid);
+    }
+    if (!WholeUploadFits(w.remote.wholeCalendars.contains(path), w.listed.value(path), uids))
+        return true;
+    // Still empty, and its tag with it: the write goes only while it stays so.
+    CalDavCollection info;
+    CalDavResult r = client_.Inspect(calendar, info);
+    if (!r.ok() || info.items != 0 || info.etag.isEmpty()) return true;
+    std::vector<QByteArray> texts;
+    texts.reserve(mine.size());
+    for (size_t i : mine)
+        texts.push_back(w.Ics(puts[i].first));
+    r = client_.PutWhole(calendar, JoinCalendar(texts, info.displayName), info);
+    texts.clear();
+    const WholeStep step = WholeStepOf(r);
+    if (step == WholeStep::OneByOne) return true;
+    CalDavChanges now;
+    if (step == WholeStep::Done) r = client_.Changes(calendar, QString(), now);
+    if (step == WholeStep::Stop || !r.ok()) {
+        // The links stay under way: the next round's listing settles them.
+        w.out.status = r;
+        return false;
+    }
+    std::vector<SyncLink> links;
+    links.reserve(mine.size());
+    for (size_t i : mine)
+        links.push_back(std::move(puts[i].first));
+    const QStringList others = SettleUploaded(links, now.items);
+    Save(links);
+    w.out.pushed += int(mine.size());
+    // The calendar's history began again with this write.
+    w.out.tokens.insert(path, now.syncToken);
+    for (const CalDavItem& item : now.items)
+        w.remote.etags.insert(item.href, item.etag);
+    for (const QString& href : others)
+        if (!w.plan.pullNew.contains(href)) w.plan.pullNew.append(href);
+    std::vector<std::pair<SyncLink, QString>> rest;
+    for (size_t i = 0, m = 0; i < puts.size(); ++i) {
+        if (m < mine.size() && mine[m] == i) {
+            ++m;
+        } else {
+            rest.push_back(std::move(puts[i]));
+        }
+    }
+    puts = std::move(rest);
+    return true;
 }
 
 void SyncRound::RemoveThere(Work& w) {

@@ -74,6 +74,13 @@ class SyncRound {
     bool Pull(Work& w);
     // Writes a batch of rows, several requests in flight; false after a
     // failure that ends the round. The links are stored with the answers.
+    // Sends the new rows of each calendar the round found empty as one
+    // whole calendar, where there are enough and the server takes it;
+    // the rows sent leave `puts`. False after a failure that ends the
+    // round.
+    bool UploadWhole(Work& w, std::vector<std::pair<SyncLink, QString>>& puts);
+    bool UploadWholeTo(Work& w, const QUrl& calendar,
+                       std::vector<std::pair<SyncLink, QString>>& puts);
     bool PutBatch(Work& w, std::vector<std::pair<SyncLink, QString>>& batch);
     bool PutAnswered(Work& w, SyncLink& link, CalDavResult r, QString etag, const QByteArray& ics,
                      bool wasNew);
