@@ -22,7 +22,8 @@ struct HttpReply {
     bool refused = false;
     QByteArray body;
     QString etag;
-    QUrl url;  // the last one asked
+    QString date;  // the Date header
+    QUrl url;      // the last one asked
     QString error;
 };
 
@@ -109,6 +110,7 @@ HttpReply CalDavClient::Impl::Collect(QNetworkReply& reply, const QUrl& url, boo
     result.networkFailed = result.status == 0;
     if (reply.isOpen()) result.body = reply.readAll();
     result.etag = QString::fromLatin1(reply.rawHeader("ETag")).trimmed();
+    result.date = QString::fromLatin1(reply.rawHeader("Date")).trimmed();
     if (timedOut || reply.error() == QNetworkReply::OperationCanceledError) {
         result.error = QStringLiteral("no answer within %1 ms").arg(timeoutMs);
     } else if (result.networkFailed) {
@@ -477,5 +479,23 @@ CalDavResult CalDavClient::PutWhole(const QUrl& calendar, const QByteArray& ics,
     // The items are in either way; a name or colour not set back is only
     // told.
     if (!restored.ok()) result.message = restored.message;
+    return result;
+}
+
+CalDavResult CalDavClient::LastChange(const QUrl& calendar, QString& modified,
+                                      QString& serverTime) {
+    modified.clear();
+    serverTime.clear();
+    d_->origin = calendar;
+    DavMultistatus ms;
+    HttpReply reply;
+    const CalDavResult result =
+        d_->Multistatus("PROPFIND", calendar, "0",
+                        PropfindBody({QStringLiteral("getlastmodified")}, {}), ms, &reply);
+    if (!result.ok()) return result;
+    const QString self = calendar.path(QUrl::FullyDecoded);
+    for (const DavResponse& r : ms.responses)
+        if (SamePath(r.href, self)) modified = r.props.lastModified;
+    serverTime = reply.date;
     return result;
 }

@@ -115,6 +115,10 @@ class CalDavClient {
     // after a failure that no other write would escape (no connection,
     // credentials refused) the writes not yet sent get it too.
     CalDavResult PutMany(std::vector<CalDavPut>& puts, int inFlight = 6);
+    // When the calendar last changed (getlastmodified, as the server wrote
+    // it; empty when it tells none) and the server's clock at the answer
+    // (its Date header).
+    CalDavResult LastChange(const QUrl& calendar, QString& modified, QString& serverTime);
     // The calendar's tag and properties, and how many items it holds
     // (one listing: the count and the tag go together).
     CalDavResult Inspect(const QUrl& calendar, CalDavCollection& info);

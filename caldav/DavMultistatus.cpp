@@ -79,6 +79,8 @@ void ReadProp(QXmlStreamReader& r, const QString& requestPath, DavProps& props) 
             props.homes = ReadHrefs(r, requestPath);
         } else if (Is(r, kDav, u"sync-token")) {
             props.syncToken = TextOf(r).trimmed();
+        } else if (Is(r, kDav, u"getlastmodified")) {
+            props.lastModified = TextOf(r).trimmed();
         } else if (const QString key =
                        u'{' + r.namespaceUri().toString() + u'}' + r.name().toString();
                    SettableCalendarProps().contains(key)) {
@@ -108,6 +110,7 @@ void Merge(DavProps& to, const DavProps& from) {
     if (!from.principal.isEmpty()) to.principal = from.principal;
     to.homes += from.homes;
     if (!from.syncToken.isEmpty()) to.syncToken = from.syncToken;
+    if (!from.lastModified.isEmpty()) to.lastModified = from.lastModified;
     to.settable.insert(to.settable.end(), from.settable.begin(), from.settable.end());
 }
 

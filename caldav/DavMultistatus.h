@@ -37,6 +37,7 @@ struct DavProps {
     QString principal;                  // current-user-principal's href
     QStringList homes;                  // calendar-home-set's hrefs
     QString syncToken;                  // the DAV:sync-token property
+    QString lastModified;               // getlastmodified, as the server wrote it
 };
 
 struct DavResponse {

@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include "sync/ChangeStamp.h"
 #include "sync/LinkTable.h"
 #include "sync/Reconcile.h"
 #include "sync/SyncItems.h"
@@ -62,8 +63,19 @@ bool SyncRound::ListChanges(const SyncTarget& target, Work& w) {
     if (target.tasks != target.events) calendars.append(target.tasks);
     for (const QUrl& calendar : calendars) {
         const QString path = calendar.path();
+        const QString token = links_.Token(path);
+        if (StampWorthAsking(token)) {
+            QString modified, serverTime;
+            const CalDavResult r = client_.LastChange(calendar, modified, serverTime);
+            if (!r.ok()) {
+                w.out.status = r;
+                return false;
+            }
+            if (!ListingNeeded(token, links_.Stamp(path), modified)) continue;
+            w.out.stamps.insert(path, StampToKeep(modified, serverTime));
+        }
         CalDavChanges changes;
-        const CalDavResult r = client_.Changes(calendar, links_.Token(path), changes);
+        const CalDavResult r = client_.Changes(calendar, token, changes);
         if (!r.ok()) {
             w.out.status = r;
             return false;
@@ -441,7 +453,11 @@ void SyncRound::Settle(const RoundOutcome& outcome, const QHash<quint64, quint64
     Save(save);
     Drop(drop);
     // A change left out comes again only while the token stays where it was.
-    if (all && outcome.status.ok())
-        for (auto it = outcome.tokens.cbegin(); it != outcome.tokens.cend(); ++it)
-            links_.SetToken(it.key(), it.value());
+    if (!all || !outcome.status.ok()) return;
+    for (auto it = outcome.tokens.cbegin(); it != outcome.tokens.cend(); ++it) {
+        links_.SetToken(it.key(), it.value());
+        // The date goes after the token: cut short between the two, the
+        // date kept is an older one, and still true of the new token.
+        links_.SetStamp(it.key(), outcome.stamps.value(it.key()));
+    }
 }

@@ -50,6 +50,7 @@ struct RoundOutcome {
     CalDavResult status;  // the first failure, or Ok
     std::vector<RowChange> changes;
     QHash<QString, QString> tokens;  // calendar -> token, stored once the changes are in
+    QHash<QString, QString> stamps;  // calendar -> its date before the listing, stored with it
     int pushed = 0, removedThere = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QThread>
 
 #include "core/DateTime.h"
 #include "sync/SyncRunner.h"
@@ -285,6 +286,25 @@ TEST_F(ConvergenceTest, ManyNewRowsFillAnEmptyCalendarAtOnce) {
     EXPECT_EQ(WholeStepOf(refused), WholeStep::OneByOne) << refused.message.toStdString();
     ASSERT_TRUE(client.Inspect(Target().events, events).ok());
     EXPECT_EQ(events.items, n);
+}
+
+// A calendar whose date is still the one kept is not listed again; a
+// change there moves the date, and the next round brings it.
+TEST_F(ConvergenceTest, AnUnchangedCalendarIsNotListedAndAChangeStillComes) {
+    a_->AddTask(task(QStringLiteral("Первая")));
+    SyncBoth();
+    QThread::msleep(2100);  // the calendar's date well in the past
+    ASSERT_TRUE(a_->Sync().ok());
+    const QString path = Target().tasks.path();
+    EXPECT_FALSE(a_->Links().Stamp(path).isEmpty());
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(a_->Sync().ok());  // nothing to list
+        const TaskItem onB = b_->Tasks().at(0);
+        b_->Set(b_->dm.cdsTask, onB.id, "CAPTION", Value::FromText(QString::number(round)));
+        ASSERT_TRUE(b_->Sync().ok());
+        ASSERT_TRUE(a_->Sync().ok());
+        EXPECT_EQ(a_->Tasks().at(0).caption, QString::number(round));
+    }
 }
 
 // The program's way: the round on the runner's thread, the rows put into
