@@ -167,6 +167,9 @@ void BM_SyncNothingChanged(benchmark::State& state) {
     SyncWorld& w = filledServer(int(state.range(0)));
     if (!w.error.isEmpty()) return state.SkipWithError(w.error.toStdString().c_str());
     if (!w.firstDone && syncOnce(state, w)) w.firstDone = true;
+    // The round after the first keeps the calendars' dates, from then on
+    // an unchanged calendar is not listed.
+    if (!syncOnce(state, w)) return;
     for (auto _ : state)
         if (!syncOnce(state, w)) break;
 }

@@ -203,6 +203,14 @@ CalDavClient::CalDavClient(CalDavAccount account, int timeoutMs) : d_(std::make_
 
 CalDavClient::~CalDavClient() = default;
 
+int CalDavClient::Timeout() const {
+    return d_->timeoutMs;
+}
+
+void CalDavClient::SetTimeout(int ms) {
+    d_->timeoutMs = ms;
+}
+
 // The principal from the given address or the well-known one (RFC 6764),
 // whichever answers; a server without principals may name its calendar
 // home directly.

@@ -95,6 +95,11 @@ class CalDavClient {
     CalDavClient(const CalDavClient&) = delete;
     CalDavClient& operator=(const CalDavClient&) = delete;
 
+    // The silence a call waits out before it ends as Unreachable (for the
+    // calls that follow).
+    int Timeout() const;
+    void SetTimeout(int ms);
+
     // The calendars of the user: the principal, its calendar home, the
     // collections there that hold events or tasks.
     CalDavResult Discover(std::vector<CalDavCalendar>& calendars);

@@ -248,12 +248,15 @@ bool SyncRound::UploadWholeTo(Work& w, const QUrl& calendar,
     texts.reserve(mine.size());
     for (size_t i : mine)
         texts.push_back(w.Ics(puts[i].first));
+    const int timeout = client_.Timeout();
+    client_.SetTimeout(WholeUploadTimeoutMs(mine.size(), timeout));
     r = client_.PutWhole(calendar, JoinCalendar(texts, info.displayName), info);
     texts.clear();
     const WholeStep step = WholeStepOf(r);
-    if (step == WholeStep::OneByOne) return true;
     CalDavChanges now;
     if (step == WholeStep::Done) r = client_.Changes(calendar, QString(), now);
+    client_.SetTimeout(timeout);
+    if (step == WholeStep::OneByOne) return true;
     if (step == WholeStep::Stop || !r.ok()) {
         // The links stay under way: the next round's listing settles them.
         w.out.status = r;

@@ -66,6 +66,11 @@ QByteArray JoinCalendar(const std::vector<QByteArray>& items, const QString& nam
     return "BEGIN:VCALENDAR\r\n" + head + zones + body + "END:VCALENDAR\r\n";
 }
 
+int WholeUploadTimeoutMs(size_t items, int timeoutMs) {
+    constexpr qint64 kPerItemMs = 10;
+    return int(qMin<qint64>(timeoutMs + qint64(items) * kPerItemMs, 3600 * 1000));
+}
+
 WholeStep WholeStepOf(const CalDavResult& result) {
     switch (result.kind) {
         case CalDavResult::Ok:

@@ -30,6 +30,11 @@ bool WholeUploadFits(bool listedWhole, size_t listedItems, const QStringList& ui
 // component; named `name` (X-WR-CALNAME) when given.
 QByteArray JoinCalendar(const std::vector<QByteArray>& items, const QString& name);
 
+// The silence the whole upload of `items` and the listing after it wait
+// out, at the least `timeoutMs`: a server may work on each item stored
+// before it answers (Radicale takes a few milliseconds each).
+int WholeUploadTimeoutMs(size_t items, int timeoutMs);
+
 enum class WholeStep : uint8_t {
     Done,      // stored: read the addresses from a listing
     OneByOne,  // refused, or the calendar changed meanwhile: send each item

@@ -60,6 +60,15 @@ TEST(WholeUploadTest, AnswerTellsWhetherToSendOneByOne) {
     }
 }
 
+TEST(WholeUploadTest, ALargerUploadWaitsOutALongerSilence) {
+    const struct {
+        size_t items;
+        int timeout, expected;
+    } cases[] = {{0, 15000, 15000}, {10000, 15000, 115000}, {100000000, 15000, 3600000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(WholeUploadTimeoutMs(c.items, c.timeout), c.expected) << c.items;
+}
+
 TEST(WholeUploadTest, JoinedCalendarHoldsEachComponentAndEachZoneOnce) {
     const QByteArray zone =
         "BEGIN:VTIMEZONE\r\nTZID:Europe/Moscow\r\nBEGIN:STANDARD\r\nTZOFFSETTO:+0300\r\n"
