@@ -22,7 +22,8 @@ struct HttpReply {
     bool refused = false;
     QByteArray body;
     QString etag;
-    QUrl url;  // the last one asked
+    QString date;  // the Date header
+    QUrl url;      // the last one asked
     QString error;
 };
 
@@ -109,6 +110,7 @@ HttpReply CalDavClient::Impl::Collect(QNetworkReply& reply, const QUrl& url, boo
     result.networkFailed = result.status == 0;
     if (reply.isOpen()) result.body = reply.readAll();
     result.etag = QString::fromLatin1(reply.rawHeader("ETag")).trimmed();
+    result.date = QString::fromLatin1(reply.rawHeader("Date")).trimmed();
     if (timedOut || reply.error() == QNetworkReply::OperationCanceledError) {
         result.error = QStringLiteral("no answer within %1 ms").arg(timeoutMs);
     } else if (result.networkFailed) {
@@ -200,6 +202,14 @@ CalDavClient::CalDavClient(CalDavAccount account, int timeoutMs) : d_(std::make_
 }
 
 CalDavClient::~CalDavClient() = default;
+
+int CalDavClient::Timeout() const {
+    return d_->timeoutMs;
+}
+
+void CalDavClient::SetTimeout(int ms) {
+    d_->timeoutMs = ms;
+}
 
 // The principal from the given address or the well-known one (RFC 6764),
 // whichever answers; a server without principals may name its calendar
@@ -439,4 +449,61 @@ CalDavResult CalDavClient::Remove(const QString& href, const QString& ifMatch) {
     if (!ifMatch.isEmpty()) headers.push_back({"If-Match", ifMatch.toLatin1()});
     const HttpReply reply = d_->Send("DELETE", UrlOfPath(d_->origin, href), {}, headers);
     return d_->Result("DELETE", reply);
+}
+
+CalDavResult CalDavClient::Inspect(const QUrl& calendar, CalDavCollection& info) {
+    info = {};
+    d_->origin = calendar;
+    DavMultistatus ms;
+    const CalDavResult result =
+        d_->Multistatus("PROPFIND", calendar, "1", CalendarPropfindBody(), ms);
+    if (!result.ok()) return result;
+    const QString self = calendar.path(QUrl::FullyDecoded);
+    for (DavResponse& r : ms.responses) {
+        if (!SamePath(r.href, self)) {
+            if (!r.props.collection && !r.gone() && !r.href.endsWith('/')) ++info.items;
+            continue;
+        }
+        info.etag = r.props.etag;
+        info.syncToken = r.props.syncToken;
+        info.displayName = r.props.displayName;
+        info.components = r.props.components;
+        info.settable = std::move(r.props.settable);
+    }
+    return result;
+}
+
+CalDavResult CalDavClient::PutWhole(const QUrl& calendar, const QByteArray& ics,
+                                    const CalDavCollection& info) {
+    d_->origin = calendar;
+    const Headers headers = {{"Content-Type", "text/calendar; charset=utf-8"},
+                             {"If-Match", info.etag.toLatin1()}};
+    CalDavResult result = d_->Result("PUT", d_->Send("PUT", calendar, ics, headers));
+    if (!result.ok()) return result;
+    const HttpReply patched = d_->Send(
+        "PROPPATCH", calendar, ProppatchBody(info.displayName, info.components, info.settable),
+        {{"Content-Type", "application/xml; charset=utf-8"}});
+    const CalDavResult restored = d_->Result("PROPPATCH", patched);
+    // The items are in either way; a name or colour not set back is only
+    // told.
+    if (!restored.ok()) result.message = restored.message;
+    return result;
+}
+
+CalDavResult CalDavClient::LastChange(const QUrl& calendar, QString& modified,
+                                      QString& serverTime) {
+    modified.clear();
+    serverTime.clear();
+    d_->origin = calendar;
+    DavMultistatus ms;
+    HttpReply reply;
+    const CalDavResult result =
+        d_->Multistatus("PROPFIND", calendar, "0",
+                        PropfindBody({QStringLiteral("getlastmodified")}, {}), ms, &reply);
+    if (!result.ok()) return result;
+    const QString self = calendar.path(QUrl::FullyDecoded);
+    for (const DavResponse& r : ms.responses)
+        if (SamePath(r.href, self)) modified = r.props.lastModified;
+    serverTime = reply.date;
+    return result;
 }

@@ -67,6 +67,18 @@ struct CalDavResult {
     bool ok() const { return kind == Ok; }
 };
 
+// A calendar as a whole: its tag, the items it holds, and what it keeps
+// beside them (name, component set, the properties of
+// SettableCalendarProps(): "{namespace}name" and text).
+struct CalDavCollection {
+    QString etag;
+    QString syncToken;
+    int items = 0;
+    QString displayName;
+    QStringList components;
+    std::vector<std::pair<QString, QString>> settable;
+};
+
 // One write of PutMany: what Put takes, and what it gives.
 struct CalDavPut {
     QString href;
@@ -82,6 +94,11 @@ class CalDavClient {
     ~CalDavClient();
     CalDavClient(const CalDavClient&) = delete;
     CalDavClient& operator=(const CalDavClient&) = delete;
+
+    // The silence a call waits out before it ends as Unreachable (for the
+    // calls that follow).
+    int Timeout() const;
+    void SetTimeout(int ms);
 
     // The calendars of the user: the principal, its calendar home, the
     // collections there that hold events or tasks.
@@ -103,6 +120,20 @@ class CalDavClient {
     // after a failure that no other write would escape (no connection,
     // credentials refused) the writes not yet sent get it too.
     CalDavResult PutMany(std::vector<CalDavPut>& puts, int inFlight = 6);
+    // When the calendar last changed (getlastmodified, as the server wrote
+    // it; empty when it tells none) and the server's clock at the answer
+    // (its Date header).
+    CalDavResult LastChange(const QUrl& calendar, QString& modified, QString& serverTime);
+    // The calendar's tag and properties, and how many items it holds
+    // (one listing: the count and the tag go together).
+    CalDavResult Inspect(const QUrl& calendar, CalDavCollection& info);
+    // Replaces everything the calendar holds with the items of `ics` (one
+    // VCALENDAR), only while the calendar's tag is still `info.etag`, then
+    // sets its properties back to those of `info` (a server that takes a
+    // whole calendar may drop them). Many servers refuse a write to a
+    // collection: the caller then writes the items one by one.
+    CalDavResult PutWhole(const QUrl& calendar, const QByteArray& ics,
+                          const CalDavCollection& info);
     // Removes an item, only while its tag is `ifMatch` (empty: whatever it is).
     CalDavResult Remove(const QString& href, const QString& ifMatch);
 

@@ -45,6 +45,7 @@ void ReadComponentSet(QXmlStreamReader& r, DavProps& props) {
                 r.attributes().value(QStringLiteral("name")).toString().trimmed().toUpper();
             if (name == u"VEVENT") props.events = true;
             if (name == u"VTODO") props.todos = true;
+            if (!name.isEmpty()) props.components << name;
         }
         r.skipCurrentElement();
     }
@@ -78,6 +79,12 @@ void ReadProp(QXmlStreamReader& r, const QString& requestPath, DavProps& props) 
             props.homes = ReadHrefs(r, requestPath);
         } else if (Is(r, kDav, u"sync-token")) {
             props.syncToken = TextOf(r).trimmed();
+        } else if (Is(r, kDav, u"getlastmodified")) {
+            props.lastModified = TextOf(r).trimmed();
+        } else if (const QString key =
+                       u'{' + r.namespaceUri().toString() + u'}' + r.name().toString();
+                   SettableCalendarProps().contains(key)) {
+            props.settable.emplace_back(key, TextOf(r));
         } else {
             r.skipCurrentElement();
         }
@@ -98,10 +105,13 @@ void Merge(DavProps& to, const DavProps& from) {
         to.componentSet = true;
         to.events = to.events || from.events;
         to.todos = to.todos || from.todos;
+        to.components += from.components;
     }
     if (!from.principal.isEmpty()) to.principal = from.principal;
     to.homes += from.homes;
     if (!from.syncToken.isEmpty()) to.syncToken = from.syncToken;
+    if (!from.lastModified.isEmpty()) to.lastModified = from.lastModified;
+    to.settable.insert(to.settable.end(), from.settable.begin(), from.settable.end());
 }
 
 void ReadPropstat(QXmlStreamReader& r, const QString& requestPath, DavResponse& response) {
@@ -147,6 +157,16 @@ void ReadResponse(QXmlStreamReader& r, const QString& requestPath, DavMultistatu
 }
 
 }  // namespace
+
+const QStringList& SettableCalendarProps() {
+    static const QStringList props = {
+        QStringLiteral("{urn:ietf:params:xml:ns:caldav}calendar-description"),
+        QStringLiteral("{urn:ietf:params:xml:ns:caldav}calendar-timezone"),
+        QStringLiteral("{http://apple.com/ns/ical/}calendar-color"),
+        QStringLiteral("{http://apple.com/ns/ical/}calendar-order"),
+    };
+    return props;
+}
 
 bool ReadMultistatus(const QByteArray& xml, const QString& requestPath, DavMultistatus& result,
                      QString& error) {

@@ -12,7 +12,15 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <utility>
 #include <vector>
+
+// A property ("{namespace}name") and its text.
+using DavPropText = std::pair<QString, QString>;
+
+// The properties of a calendar that its owner sets and a client may keep
+// (description, colour, order, time zone), as "{namespace}name".
+const QStringList& SettableCalendarProps();
 
 // The properties of one resource that a 2xx propstat gave.
 struct DavProps {
@@ -24,9 +32,12 @@ struct DavProps {
     QString displayName;
     bool componentSet = false;  // supported-calendar-component-set given
     bool events = false, todos = false;
-    QString principal;  // current-user-principal's href
-    QStringList homes;  // calendar-home-set's hrefs
-    QString syncToken;  // the DAV:sync-token property
+    QStringList components;             // the names in supported-calendar-component-set
+    std::vector<DavPropText> settable;  // those of SettableCalendarProps() given
+    QString principal;                  // current-user-principal's href
+    QStringList homes;                  // calendar-home-set's hrefs
+    QString syncToken;                  // the DAV:sync-token property
+    QString lastModified;               // getlastmodified, as the server wrote it
 };
 
 struct DavResponse {

@@ -111,3 +111,51 @@ QByteArray MultigetBody(const QStringList& hrefs) {
                                UrlOfPath(base, href).path(QUrl::FullyEncoded));
     });
 }
+
+namespace {
+
+// "{namespace}name" split in two.
+std::pair<QString, QString> SplitKey(const QString& key) {
+    const qsizetype close = key.indexOf('}');
+    return {key.mid(1, close - 1), key.mid(close + 1)};
+}
+
+}  // namespace
+
+QByteArray CalendarPropfindBody() {
+    return Body(kDavNs, QStringLiteral("propfind"), [&](QXmlStreamWriter& w) {
+        w.writeStartElement(kDavNs, QStringLiteral("prop"));
+        for (const char* p : {"getetag", "resourcetype", "displayname", "sync-token"})
+            w.writeEmptyElement(kDavNs, QLatin1String(p));
+        w.writeEmptyElement(kCalDavNs, QStringLiteral("supported-calendar-component-set"));
+        for (const QString& key : SettableCalendarProps()) {
+            const auto [ns, name] = SplitKey(key);
+            w.writeEmptyElement(ns, name);
+        }
+        w.writeEndElement();
+    });
+}
+
+QByteArray ProppatchBody(const QString& displayName, const QStringList& components,
+                         const std::vector<DavPropText>& settable) {
+    return Body(kDavNs, QStringLiteral("propertyupdate"), [&](QXmlStreamWriter& w) {
+        w.writeStartElement(kDavNs, QStringLiteral("set"));
+        w.writeStartElement(kDavNs, QStringLiteral("prop"));
+        if (!displayName.isEmpty())
+            w.writeTextElement(kDavNs, QStringLiteral("displayname"), displayName);
+        if (!components.isEmpty()) {
+            w.writeStartElement(kCalDavNs, QStringLiteral("supported-calendar-component-set"));
+            for (const QString& c : components) {
+                w.writeEmptyElement(kCalDavNs, QStringLiteral("comp"));
+                w.writeAttribute(QStringLiteral("name"), c);
+            }
+            w.writeEndElement();
+        }
+        for (const auto& [key, text] : settable) {
+            const auto [ns, name] = SplitKey(key);
+            w.writeTextElement(ns, name, text);
+        }
+        w.writeEndElement();
+        w.writeEndElement();
+    });
+}

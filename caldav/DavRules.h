@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "caldav/CalDavClient.h"
+#include "caldav/DavMultistatus.h"
 
 // https anywhere; plain http only to the loopback (127.0.0.0/8, ::1,
 // localhost) unless the user allowed it; no other scheme.
@@ -30,3 +31,10 @@ QByteArray SyncCollectionBody(const QString& syncToken);
 // `hrefs` are decoded paths; they go out percent-encoded as the URL of
 // each would be.
 QByteArray MultigetBody(const QStringList& hrefs);
+// A calendar's tag, sync token, name, component set and the properties of
+// SettableCalendarProps().
+QByteArray CalendarPropfindBody();
+// Sets these properties of a calendar (PROPPATCH); `components` empty:
+// the component set is left alone.
+QByteArray ProppatchBody(const QString& displayName, const QStringList& components,
+                         const std::vector<DavPropText>& settable);

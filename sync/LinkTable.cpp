@@ -137,6 +137,14 @@ void TSyncLinks::SetToken(const QString& calendar, const QString& token) {
     SetStateValue(QStringLiteral("token ") + calendar, token);
 }
 
+QString TSyncLinks::Stamp(const QString& calendar) {
+    return StateValue(QStringLiteral("stamp ") + calendar);
+}
+
+void TSyncLinks::SetStamp(const QString& calendar, const QString& stamp) {
+    SetStateValue(QStringLiteral("stamp ") + calendar, stamp);
+}
+
 QString TSyncLinks::Account() {
     return StateValue(QStringLiteral("account"));
 }

@@ -27,6 +27,10 @@ class TSyncLinks {
 
     QString Token(const QString& calendar);
     void SetToken(const QString& calendar, const QString& token);
+    // When the calendar had last changed as of the listing that gave its
+    // token (empty: not known).
+    QString Stamp(const QString& calendar);
+    void SetStamp(const QString& calendar, const QString& stamp);
 
     // What the links were made for (the server, user and calendars);
     // Reset forgets every link and token and records a new one.

@@ -2,9 +2,11 @@
 
 #include <QSet>
 
+#include "sync/ChangeStamp.h"
 #include "sync/LinkTable.h"
 #include "sync/Reconcile.h"
 #include "sync/SyncItems.h"
+#include "sync/WholeUpload.h"
 
 namespace {
 
@@ -30,6 +32,7 @@ struct SyncRound::Work {
     RoundPlan plan;
     RoundOutcome out;
     QHash<QString, size_t> pulling;  // href -> its decision
+    QHash<QString, size_t> listed;   // calendar -> how many items its listing gave
 
     quint64 HashOf(const SyncLink& l) const { return hashes.value(RowKey(l.kind, l.id)); }
     QByteArray Ics(const SyncLink& l) const {
@@ -60,13 +63,25 @@ bool SyncRound::ListChanges(const SyncTarget& target, Work& w) {
     if (target.tasks != target.events) calendars.append(target.tasks);
     for (const QUrl& calendar : calendars) {
         const QString path = calendar.path();
+        const QString token = links_.Token(path);
+        if (StampWorthAsking(token)) {
+            QString modified, serverTime;
+            const CalDavResult r = client_.LastChange(calendar, modified, serverTime);
+            if (!r.ok()) {
+                w.out.status = r;
+                return false;
+            }
+            if (!ListingNeeded(token, links_.Stamp(path), modified)) continue;
+            w.out.stamps.insert(path, StampToKeep(modified, serverTime));
+        }
         CalDavChanges changes;
-        const CalDavResult r = client_.Changes(calendar, links_.Token(path), changes);
+        const CalDavResult r = client_.Changes(calendar, token, changes);
         if (!r.ok()) {
             w.out.status = r;
             return false;
         }
         if (changes.whole) w.remote.wholeCalendars.append(path);
+        w.listed.insert(path, changes.items.size());
         for (const CalDavItem& item : changes.items)
             w.remote.etags.insert(item.href, item.etag);
         for (const QString& href : changes.removed)
@@ -182,7 +197,9 @@ void SyncRound::Push(Work& w) {
         link.pending = SyncLink::Pending::Push;
         link.pendHash = e.hash;
         pushedHrefs.insert(link.href);
-        puts.emplace_back(std::move(link), QString());
+        // Already there (the links were lost): replaced while it is as listed.
+        QString ifMatch = w.remote.etags.value(link.href);
+        puts.emplace_back(std::move(link), std::move(ifMatch));
     }
     // An item of ours there without a link (the links were lost) is this
     // row's: it goes out, it does not come in as another row.
@@ -194,12 +211,80 @@ void SyncRound::Push(Work& w) {
     for (const auto& p : puts)
         underWay.push_back(p.first);
     Save(underWay);  // before anything goes: a repeat finds its own item
+    if (!UploadWhole(w, puts)) return;
     for (size_t at = 0; at < puts.size(); at += kSaveBatch) {
         std::vector<std::pair<SyncLink, QString>> batch(
             puts.begin() + qsizetype(at),
             puts.begin() + qsizetype(qMin(puts.size(), at + kSaveBatch)));
         if (!PutBatch(w, batch)) break;
     }
+}
+
+bool SyncRound::UploadWhole(Work& w, std::vector<std::pair<SyncLink, QString>>& puts) {
+    QList<QUrl> calendars{w.target.events};
+    if (w.target.tasks != w.target.events) calendars.append(w.target.tasks);
+    for (const QUrl& calendar : calendars)
+        if (!UploadWholeTo(w, calendar, puts)) return false;
+    return true;
+}
+
+bool SyncRound::UploadWholeTo(Work& w, const QUrl& calendar,
+                              std::vector<std::pair<SyncLink, QString>>& puts) {
+    const QString path = calendar.path();
+    std::vector<size_t> mine;
+    QStringList uids;
+    for (size_t i = 0; i < puts.size(); ++i) {
+        if (!puts[i].second.isEmpty() || !puts[i].first.href.startsWith(path)) continue;
+        mine.push_back(i);
+        uids.append(puts[i].first.uid);
+    }
+    if (!WholeUploadFits(w.remote.wholeCalendars.contains(path), w.listed.value(path), uids))
+        return true;
+    // Still empty, and its tag with it: the write goes only while it stays so.
+    CalDavCollection info;
+    CalDavResult r = client_.Inspect(calendar, info);
+    if (!r.ok() || info.items != 0 || info.etag.isEmpty()) return true;
+    std::vector<QByteArray> texts;
+    texts.reserve(mine.size());
+    for (size_t i : mine)
+        texts.push_back(w.Ics(puts[i].first));
+    const int timeout = client_.Timeout();
+    client_.SetTimeout(WholeUploadTimeoutMs(mine.size(), timeout));
+    r = client_.PutWhole(calendar, JoinCalendar(texts, info.displayName), info);
+    texts.clear();
+    const WholeStep step = WholeStepOf(r);
+    CalDavChanges now;
+    if (step == WholeStep::Done) r = client_.Changes(calendar, QString(), now);
+    client_.SetTimeout(timeout);
+    if (step == WholeStep::OneByOne) return true;
+    if (step == WholeStep::Stop || !r.ok()) {
+        // The links stay under way: the next round's listing settles them.
+        w.out.status = r;
+        return false;
+    }
+    std::vector<SyncLink> links;
+    links.reserve(mine.size());
+    for (size_t i : mine)
+        links.push_back(std::move(puts[i].first));
+    const QStringList others = SettleUploaded(links, now.items);
+    Save(links);
+    w.out.pushed += int(mine.size());
+    // The calendar's history began again with this write.
+    w.out.tokens.insert(path, now.syncToken);
+    for (const CalDavItem& item : now.items)
+        w.remote.etags.insert(item.href, item.etag);
+    for (const QString& href : others)
+        if (!w.plan.pullNew.contains(href)) w.plan.pullNew.append(href);
+    std::vector<std::pair<SyncLink, QString>> rest;
+    for (size_t i = 0, m = 0; i < puts.size(); ++i) {
+        if (m < mine.size() && mine[m] == i) {
+            ++m;
+        } else {
+            rest.push_back(std::move(puts[i]));
+        }
+    }
+    puts = std::move(rest);
+    return true;
 }
 
 void SyncRound::RemoveThere(Work& w) {
@@ -371,7 +456,11 @@ void SyncRound::Settle(const RoundOutcome& outcome, const QHash<quint64, quint64
     Save(save);
     Drop(drop);
     // A change left out comes again only while the token stays where it was.
-    if (all && outcome.status.ok())
-        for (auto it = outcome.tokens.cbegin(); it != outcome.tokens.cend(); ++it)
-            links_.SetToken(it.key(), it.value());
+    if (!all || !outcome.status.ok()) return;
+    for (auto it = outcome.tokens.cbegin(); it != outcome.tokens.cend(); ++it) {
+        links_.SetToken(it.key(), it.value());
+        // The date goes after the token: cut short between the two, the
+        // date kept is an older one, and still true of the new token.
+        links_.SetStamp(it.key(), outcome.stamps.value(it.key()));
+    }
 }

@@ -50,6 +50,7 @@ struct RoundOutcome {
     CalDavResult status;  // the first failure, or Ok
     std::vector<RowChange> changes;
     QHash<QString, QString> tokens;  // calendar -> token, stored once the changes are in
+    QHash<QString, QString> stamps;  // calendar -> its date before the listing, stored with it
     int pushed = 0, removedThere = 0;
 };
 
@@ -74,6 +75,13 @@ class SyncRound {
     bool Pull(Work& w);
     // Writes a batch of rows, several requests in flight; false after a
     // failure that ends the round. The links are stored with the answers.
+    // Sends the new rows of each calendar the round found empty as one
+    // whole calendar, where there are enough and the server takes it;
+    // the rows sent leave `puts`. False after a failure that ends the
+    // round.
+    bool UploadWhole(Work& w, std::vector<std::pair<SyncLink, QString>>& puts);
+    bool UploadWholeTo(Work& w, const QUrl& calendar,
+                       std::vector<std::pair<SyncLink, QString>>& puts);
     bool PutBatch(Work& w, std::vector<std::pair<SyncLink, QString>>& batch);
     bool PutAnswered(Work& w, SyncLink& link, CalDavResult r, QString etag, const QByteArray& ics,
                      bool wasNew);

@@ -57,6 +57,8 @@ QByteArray MkcalendarBody(const QString& displayName, const QStringList& compone
     w.writeStartElement(dav, QStringLiteral("set"));
     w.writeStartElement(dav, QStringLiteral("prop"));
     w.writeTextElement(dav, QStringLiteral("displayname"), displayName);
+    w.writeTextElement(QStringLiteral("http://apple.com/ns/ical/"),
+                       QStringLiteral("calendar-color"), QStringLiteral("#2A7AB0FF"));
     w.writeStartElement(cal, QStringLiteral("supported-calendar-component-set"));
     const QStringList comps = components.isEmpty()
                                   ? QStringList{QStringLiteral("VEVENT"), QStringLiteral("VTODO")}

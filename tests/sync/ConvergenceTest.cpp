@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QThread>
 
 #include "core/DateTime.h"
 #include "sync/SyncRunner.h"
+#include "sync/WholeUpload.h"
 #include "tests/support/RadicaleServer.h"
 #include "tests/sync/SyncTestSupport.h"
 
@@ -232,6 +234,77 @@ TEST_F(ConvergenceTest, LinksLostDoubleNothing) {
     EXPECT_EQ(a_->Tasks().size(), 1u);
     EXPECT_EQ(b_->Events().size(), 1u);
     EXPECT_EQ(a_->Content(), b_->Content());
+}
+
+// Many new rows go to an empty calendar as one whole calendar, which
+// keeps its name, components and colour; to a calendar that holds an item
+// they go one by one. Killed before the answers were stored, the next
+// round finds every row where it went.
+TEST_F(ConvergenceTest, ManyNewRowsFillAnEmptyCalendarAtOnce) {
+    b_->AddTask(task(QStringLiteral("Уже там")));
+    ASSERT_TRUE(b_->Sync().ok());
+    const int n = int(kWholeUploadMin) + 10;
+    for (int i = 0; i < n; ++i) {
+        a_->AddTask(task(QStringLiteral("Задача %1").arg(i)));
+        a_->AddEvent(event(QStringLiteral("Событие %1").arg(i), EncodeDate(2001, 1, 1) + i));
+    }
+    ASSERT_TRUE(a_->Sync().ok());
+    CalDavClient client(server_.Account());
+    CalDavCollection events, tasks;
+    ASSERT_TRUE(client.Inspect(Target().events, events).ok());
+    ASSERT_TRUE(client.Inspect(Target().tasks, tasks).ok());
+    EXPECT_EQ(events.items, n);
+    EXPECT_EQ(tasks.items, n + 1);
+    EXPECT_EQ(events.displayName, QStringLiteral("События"));
+    EXPECT_EQ(events.components, QStringList{QStringLiteral("VEVENT")});
+    const std::pair<QString, QString> colour{
+        QStringLiteral("{http://apple.com/ns/ical/}calendar-color"), QStringLiteral("#2A7AB0FF")};
+    EXPECT_EQ(events.settable, (std::vector<std::pair<QString, QString>>{colour}));
+
+    // As if killed after the write: the links still under way, no token.
+    std::vector<SyncLink> links = a_->Links().Load();
+    for (SyncLink& l : links) {
+        l.pending = SyncLink::Pending::Push;
+        l.pendHash = l.hash;
+        l.etag.clear();
+    }
+    a_->Links().Store(links);
+    for (const QUrl& c : {Target().events, Target().tasks})
+        a_->Links().SetToken(c.path(), QString());
+    a_->Restart(server_.Account(), Target());
+    SyncBoth();
+    EXPECT_EQ(a_->Tasks().size(), size_t(n + 1));
+    EXPECT_EQ(b_->Events().size(), size_t(n));
+    EXPECT_EQ(a_->Content(), b_->Content());
+    ASSERT_TRUE(client.Inspect(Target().events, events).ok());
+    EXPECT_EQ(events.items, n);
+
+    // A calendar changed since it was looked at is not replaced.
+    CalDavCollection stale = events;
+    stale.etag = QStringLiteral("\"old\"");
+    const CalDavResult refused = client.PutWhole(Target().events, "BEGIN:VCALENDAR\r\n", stale);
+    EXPECT_EQ(WholeStepOf(refused), WholeStep::OneByOne) << refused.message.toStdString();
+    ASSERT_TRUE(client.Inspect(Target().events, events).ok());
+    EXPECT_EQ(events.items, n);
+}
+
+// A calendar whose date is still the one kept is not listed again; a
+// change there moves the date, and the next round brings it.
+TEST_F(ConvergenceTest, AnUnchangedCalendarIsNotListedAndAChangeStillComes) {
+    a_->AddTask(task(QStringLiteral("Первая")));
+    SyncBoth();
+    QThread::msleep(2100);  // the calendar's date well in the past
+    ASSERT_TRUE(a_->Sync().ok());
+    const QString path = Target().tasks.path();
+    EXPECT_FALSE(a_->Links().Stamp(path).isEmpty());
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(a_->Sync().ok());  // nothing to list
+        const TaskItem onB = b_->Tasks().at(0);
+        b_->Set(b_->dm.cdsTask, onB.id, "CAPTION", Value::FromText(QString::number(round)));
+        ASSERT_TRUE(b_->Sync().ok());
+        ASSERT_TRUE(a_->Sync().ok());
+        EXPECT_EQ(a_->Tasks().at(0).caption, QString::number(round));
+    }
 }
 
 // The program's way: the round on the runner's thread, the rows put into
