@@ -141,7 +141,8 @@ class TOldDataImport {
             report(ImportStage::Tasks);
         }
         t.AppendRows(std::move(rows));
-        dm_.ApplyTable(t);
+        // Made again by an import run anew should this send be cut short.
+        dm_.ApplyRemakeable(t);
     }
 
     void ImportOldNotes() {
@@ -184,7 +185,8 @@ class TOldDataImport {
             report(ImportStage::Events);
         }
         t.AppendRows(std::move(rows));
-        dm_.ApplyTable(t);
+        // Made again by an import run anew should this send be cut short.
+        dm_.ApplyRemakeable(t);
     }
 
   private:
