@@ -198,14 +198,16 @@ class TOldDataImport {
 
     // A record's key: its file, its place in it and its bytes.
     static quint64 recordKey(const char* file, int index, QByteArrayView bytes) {
-        QCryptographicHash h(QCryptographicHash::Sha1);
+        // One hash object for all records: making one costs more than a record's hash.
+        thread_local QCryptographicHash h(QCryptographicHash::Sha1);
+        h.reset();
         h.addData("quillet-previous-version/");
         h.addData(QByteArrayView(file));
         char at[4];
         qToLittleEndian<qint32>(index, at);
         h.addData(QByteArrayView(at, 4));
         h.addData(bytes);
-        return qFromLittleEndian<quint64>(h.result().constData());
+        return qFromLittleEndian<quint64>(h.resultView().constData());
     }
     // The records not among `known`, and their keys.
     template <typename Rec>
