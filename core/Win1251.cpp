@@ -25,9 +25,13 @@ int Win1251Byte(char16_t u) {
 
 QByteArray ToWin1251(const QString& text) {
     QByteArray out(text.size(), Qt::Uninitialized);
-    char* p = out.data();
+    out.truncate(WriteWin1251(text, out.data(), out.size()));
+    return out;
+}
+
+qsizetype WriteWin1251(const QString& text, char* p, qsizetype room) {
     qsizetype n = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = 0; i < text.size() && n < room; ++i) {
         const char16_t u = text[i].unicode();
         if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
             QChar::isLowSurrogate(text[i + 1].unicode())) {
@@ -38,8 +42,7 @@ QByteArray ToWin1251(const QString& text) {
         const int b = Win1251Byte(u);
         p[n++] = b < 0 ? '?' : char(b);
     }
-    out.truncate(n);
-    return out;
+    return n;
 }
 
 QString FromWin1251(const char* data, qsizetype size) {

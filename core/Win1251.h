@@ -7,6 +7,8 @@
 #include <QString>
 
 QByteArray ToWin1251(const QString& text);  // characters outside it become '?'
+// The same into `out`, at most `room` bytes of it; returns how many.
+qsizetype WriteWin1251(const QString& text, char* out, qsizetype room);
 QString FromWin1251(const char* data, qsizetype size);
 inline QString FromWin1251(const QByteArray& data) {
     return FromWin1251(data.constData(), data.size());

@@ -170,6 +170,7 @@ bool ChangeSender::SendRun(size_t i, size_t n) {
                     params);
         } else {
             const uint64_t mask = filledColumns(t_, changes_[i].row);
+            params.reserve(n * size_t(std::popcount(mask)));
             for (size_t j = i; j < i + n; ++j)
                 for (int c = 0; c < int(fields_.size()); ++c)
                     if (mask & (uint64_t(1) << c)) params.push_back(t_.Cell(changes_[j].row, c));

@@ -497,6 +497,13 @@ void TDM::ApplyTable(TMemTable& table) {
     SendAll(false);
 }
 
+void TDM::ApplyRemakeable(TMemTable& table) {
+    if (!table.Active() || !table.HasChanges()) return;
+    journalCurrent_ = false;  // it lacks these rows
+    if (onTableChanged && &table != &cdsNote) onTableChanged(table);
+    SendAll(false);
+}
+
 bool TDM::HasUnsentChanges() const {
     return cdsTask.HasChanges() || cdsBirth.HasChanges() || cdsNote.HasChanges();
 }

@@ -79,6 +79,12 @@ class TDM : public QObject {
     // in the journal, to go again later; the user is told once while sends
     // keep failing, in words that say what becomes of the changes.
     void ApplyTable(TMemTable& table);
+    // The same for new rows that their source can make again, and that it
+    // tells apart once stored (an import that records what it brought in):
+    // a crash during their first try loses nothing, so they are not
+    // journalled before it; what that try leaves unsent is journalled as
+    // any change is.
+    void ApplyRemakeable(TMemTable& table);
     bool HasUnsentChanges() const;
     // Tries now to send what is pending (reattaching when needed); true
     // when nothing is left.

@@ -72,6 +72,15 @@ Value textValue(const char* s, unsigned n) {
     return Value::FromText(FromWin1251(s, n));
 }
 
+// A value's bytes, at most `room` of them, written into `out`; how many.
+// Texts go straight into the message: parameters come by the thousand.
+size_t writeBytes(char* out, unsigned room, const Value& v) {
+    if (v.kind() == Value::Text) return size_t(WriteWin1251(v.toText(), out, qsizetype(room)));
+    const QByteArray bytes = v.toBytes().left(room);
+    std::memcpy(out, bytes.constData(), size_t(bytes.size()));
+    return size_t(bytes.size());
+}
+
 double scaleFactor(int scale) {
     double f = 1;
     for (int i = 0; i < -scale; ++i)
@@ -151,17 +160,13 @@ void WriteColumn(unsigned char* buf, const MessageColumn& col, const Value& v) {
     const int scale = col.scale;
     switch (col.type) {
         case SQL_TEXT: {
-            const QByteArray bytes = v.toBytes().left(length);
-            std::memset(p, ' ', length);
-            std::memcpy(p, bytes.constData(), size_t(bytes.size()));
+            const size_t n = writeBytes(reinterpret_cast<char*>(p), length, v);
+            std::memset(p + n, ' ', length - n);
             break;
         }
-        case SQL_VARYING: {
-            const QByteArray bytes = v.toBytes().left(length);
-            store<ISC_USHORT>(p, ISC_USHORT(bytes.size()));
-            std::memcpy(p + 2, bytes.constData(), size_t(bytes.size()));
+        case SQL_VARYING:
+            store<ISC_USHORT>(p, ISC_USHORT(writeBytes(reinterpret_cast<char*>(p) + 2, length, v)));
             break;
-        }
         case SQL_SHORT:
             store<ISC_SHORT>(p, ISC_SHORT(std::llround(v.toFloat() * scaleFactor(scale))));
             break;

@@ -429,10 +429,20 @@ void TMemTable::AppendRows(std::vector<std::vector<Value>> rows) {
     std::vector<size_t> order(m);
     std::iota(order.begin(), order.end(), size_t(0));
     const int s = sortIndex_;
-    if (s >= 0)
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            return SortLess(rows[a][size_t(s)], rows[b][size_t(s)]);
-        });
+    // The sort values read once, as SortLess orders them (NULL first): the
+    // comparisons then touch no Value.
+    using SortKey = std::pair<bool, double>;
+    const auto sortKey = [](const Value& v) {
+        return v.isNull() ? SortKey(false, 0) : SortKey(true, v.toFloat());
+    };
+    std::vector<SortKey> keys;
+    if (s >= 0) {
+        keys.reserve(m);
+        for (const auto& row : rows)
+            keys.push_back(sortKey(row[size_t(s)]));
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    }
     // Where each row of the result comes from: a row of the table (>= 0) or
     // new row -1 - k.
     std::vector<qint64> from;
@@ -440,8 +450,7 @@ void TMemTable::AppendRows(std::vector<std::vector<Value>> rows) {
     int last = -1;
     for (size_t i = 0, j = 0; i < n || j < m;) {
         const bool old =
-            j == m ||
-            (i < n && (s < 0 || !SortLess(rows[order[j]][size_t(s)], columns_[size_t(s)][i])));
+            j == m || (i < n && (s < 0 || !(keys[order[j]] < sortKey(columns_[size_t(s)][i]))));
         if (old) {
             from.push_back(qint64(i++));
         } else {

@@ -141,7 +141,8 @@ class TOldDataImport {
             report(ImportStage::Tasks);
         }
         t.AppendRows(std::move(rows));
-        dm_.ApplyTable(t);
+        // Made again by an import run anew should this send be cut short.
+        dm_.ApplyRemakeable(t);
     }
 
     void ImportOldNotes() {
@@ -184,7 +185,8 @@ class TOldDataImport {
             report(ImportStage::Events);
         }
         t.AppendRows(std::move(rows));
-        dm_.ApplyTable(t);
+        // Made again by an import run anew should this send be cut short.
+        dm_.ApplyRemakeable(t);
     }
 
   private:
@@ -196,14 +198,16 @@ class TOldDataImport {
 
     // A record's key: its file, its place in it and its bytes.
     static quint64 recordKey(const char* file, int index, QByteArrayView bytes) {
-        QCryptographicHash h(QCryptographicHash::Sha1);
+        // One hash object for all records: making one costs more than a record's hash.
+        thread_local QCryptographicHash h(QCryptographicHash::Sha1);
+        h.reset();
         h.addData("quillet-previous-version/");
         h.addData(QByteArrayView(file));
         char at[4];
         qToLittleEndian<qint32>(index, at);
         h.addData(QByteArrayView(at, 4));
         h.addData(bytes);
-        return qFromLittleEndian<quint64>(h.result().constData());
+        return qFromLittleEndian<quint64>(h.resultView().constData());
     }
     // The records not among `known`, and their keys.
     template <typename Rec>

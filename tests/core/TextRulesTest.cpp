@@ -77,6 +77,24 @@ TEST(TextRules, TextsOutsideTheCodePageKeepTheirNearestLetters) {
     }
 }
 
+TEST(TextRules, BytesWrittenInPlaceStopAtTheirRoom) {
+    const struct {
+        const char* in;
+        qsizetype room;
+        QByteArray out;
+    } cases[] = {
+        {"Ёлка", 10, "\xA8\xEB\xEA\xE0"},
+        {"Ёлка", 2, "\xA8\xEB"},
+        {"🎂 and", 3, "? a"},  // a character outside the code page takes one byte
+        {"x", 0, ""},
+    };
+    for (const auto& c : cases) {
+        char buf[16];
+        const qsizetype n = WriteWin1251(QString::fromUtf8(c.in), buf, c.room);
+        EXPECT_EQ(QByteArray(buf, n), c.out) << c.in << " in " << c.room;
+    }
+}
+
 TEST(TextRules, WhatCannotBeStoredIsLeftOutAndNamedOnce) {
     const struct {
         const char* in;

@@ -205,7 +205,7 @@ namespace {
 struct BatchCase {
     const char* name;
     bool sorted;                                // the table kept in order of DATETIME
-    std::vector<std::pair<int, double>> added;  // ID and moment of each new row
+    std::vector<std::pair<int, double>> added;  // ID and moment (< 0: none) of each new row
     std::vector<qint64> deleted;                // IDs, in the order given
 };
 
@@ -235,7 +235,7 @@ void prepare(TMemTable& t) {
 std::vector<Value> newRow(int id, double when) {
     std::vector<Value> row(6);
     row[0] = Value::FromInt(id);
-    row[3] = Value::FromFloat(when);
+    if (when >= 0) row[3] = Value::FromFloat(when);  // else no moment
     row[4] = Value::FromText(QStringLiteral("caption that is cut"));
     row[5] = Value::FromText(QStringLiteral("T"));
     return row;
@@ -313,6 +313,8 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{
             "EqualMomentsKeepTheirOrder", true, {{10, 100}, {11, 50}, {12, 100}, {13, 0}}, {}},
         BatchCase{"UnsortedTableTakesRowsAtItsEnd", false, {{10, 100}, {11, 50}}, {2}},
+        BatchCase{
+            "RowsWithoutAMomentComeFirst", true, {{10, 100}, {11, -1}, {12, 0}, {13, -1}}, {}},
         BatchCase{"DeletesInAnyOrderMissingAndTwice", true, {}, {3, 99, 1, 3}},
         BatchCase{"NewRowsReplacedAndMaybeStored", true, {{10, 150}}, {10, 5, 7, 4}},
         BatchCase{"ManyRowsThroughTheIndex", true, spread(40), scattered(60)},

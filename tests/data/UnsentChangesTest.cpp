@@ -59,7 +59,7 @@ class UnsentTest : public ::testing::Test {
         const QueryResult r = c.Query(*tr, sql);
         return r.rows.empty() ? "<no row>" : r.rows[0][0].toText();
     }
-    int newTask(const QString& caption) {
+    int newTask(const QString& caption, bool remakeable = false) {
         const int id = dm->NewTaskId();
         TMemTable& t = dm->cdsTask;
         t.Append();
@@ -69,7 +69,10 @@ class UnsentTest : public ::testing::Test {
         t.FieldByName("NEEDALERT").SetBoolean(false);
         t.FieldByName("DATETIME").SetDateTime(0);
         t.Post();
-        dm->ApplyTable(t);
+        if (remakeable)
+            dm->ApplyRemakeable(t);
+        else
+            dm->ApplyTable(t);
         return id;
     }
     void retitle(qint64 id, const QString& caption) {
@@ -524,4 +527,21 @@ TEST_F(UnsentTest, ReleasedRowIsSentWithinTenSeconds) {
     EXPECT_TRUE(PumpUntil([&] { return !dm->HasUnsentChanges(); }, 15000));
     EXPECT_LT(timer.elapsed(), 10000);
     EXPECT_EQ(text("SELECT CAPTION FROM TASK WHERE ID = 1"), "edited");
+}
+
+TEST_F(UnsentTest, RowsTheDatabaseRefusesAreJournalledHoweverTheyWereSent) {
+    addGate();
+    start();
+    for (const bool remakeable : {false, true}) {
+        SCOPED_TRACE(remakeable ? "remakeable" : "journalled before the send");
+        const QString caption = remakeable ? "remade" : "typed";
+        gate(true);
+        newTask(caption, remakeable);
+        EXPECT_TRUE(dm->HasUnsentChanges());
+        EXPECT_EQ(TJournal(journalPath()).Read().rows.size(), 1u);
+        gate(false);
+        EXPECT_TRUE(dm->SendPending());
+        EXPECT_EQ(count("CAPTION = '" + caption + "'"), 1);
+        EXPECT_FALSE(QFile::exists(journalPath()));
+    }
 }
