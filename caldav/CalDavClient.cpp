@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "caldav/DavMultistatus.h"
 #include "caldav/DavRules.h"
@@ -30,6 +31,7 @@ struct HttpReply {
 using Headers = std::vector<std::pair<QByteArray, QByteArray>>;
 
 constexpr int kMaxRedirects = 5;
+constexpr int CancelPollMs = 50;  // how soon a cancelled call ends
 constexpr int kMultigetChunk = 500;
 constexpr int kMaxSyncRounds = 100;
 
@@ -70,7 +72,11 @@ struct CalDavClient::Impl {
     // The server items' paths are on: the account's, or where discovery or
     // a calendar's address led.
     QUrl origin;
+    const std::atomic<bool>* cancel = nullptr;  // set: every call ends at once
 
+    bool Cancelled() const { return cancel && cancel->load(); }
+    // Calls `abort` within a tick once the calls are cancelled.
+    void WatchCancel(QTimer& poll, const std::function<void()>& abort) const;
     HttpReply Send(const QByteArray& method, QUrl url, const QByteArray& body,
                    const Headers& headers);
     QNetworkRequest Request(const QUrl& url, const Headers& headers);
@@ -123,6 +129,21 @@ HttpReply CalDavClient::Impl::Collect(QNetworkReply& reply, const QUrl& url, boo
     return result;
 }
 
+void CalDavClient::Impl::WatchCancel(QTimer& poll, const std::function<void()>& abort) const {
+    if (!cancel) return;
+    if (Cancelled()) {
+        abort();
+        return;
+    }
+    poll.setInterval(CancelPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [this, &poll, abort] {
+        if (!Cancelled()) return;
+        poll.stop();
+        abort();
+    });
+    poll.start();
+}
+
 HttpReply CalDavClient::Impl::SendOnce(const QByteArray& method, const QUrl& url,
                                        const QByteArray& body, const Headers& headers) {
     const QNetworkRequest request = Request(url, headers);
@@ -140,6 +161,11 @@ HttpReply CalDavClient::Impl::SendOnce(const QByteArray& method, const QUrl& url
     auto progress = [&] { timer.start(timeoutMs); };
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, progress);
     QObject::connect(reply.get(), &QNetworkReply::uploadProgress, &loop, progress);
+    QTimer poll;
+    WatchCancel(poll, [&] {
+        timedOut = true;
+        reply->abort();
+    });
     timer.start(timeoutMs);
     if (!reply->isFinished()) loop.exec();
     timer.stop();
@@ -202,6 +228,10 @@ CalDavClient::CalDavClient(CalDavAccount account, int timeoutMs) : d_(std::make_
 }
 
 CalDavClient::~CalDavClient() = default;
+
+void CalDavClient::SetCancel(const std::atomic<bool>* cancel) {
+    d_->cancel = cancel;
+}
 
 int CalDavClient::Timeout() const {
     return d_->timeoutMs;
@@ -406,6 +436,7 @@ CalDavResult CalDavClient::PutMany(std::vector<CalDavPut>& puts, int inFlight) {
         if (!r.ok() && first.ok()) first = r;
         if (StopsTheRest(r.kind)) stop = r;
     };
+    std::set<QNetworkReply*> live;
     std::function<void()> startMore = [&] {
         while (running < inFlight && next < puts.size() && !stop) {
             const size_t i = next++;
@@ -419,9 +450,11 @@ CalDavResult CalDavClient::PutMany(std::vector<CalDavPut>& puts, int inFlight) {
             request.setTransferTimeout(d.timeoutMs);
             QNetworkReply* reply = d.network->sendCustomRequest(request, "PUT", puts[i].ics);
             ++running;
+            live.insert(reply);
             QObject::connect(reply, &QNetworkReply::finished, &loop, [&, i, reply, url] {
                 finished.clear();
                 finished.emplace_back(reply);
+                live.erase(reply);
                 --running;
                 const HttpReply got = d.Collect(*reply, url, false);
                 const CalDavResult r = d.Result("PUT", got);
@@ -433,6 +466,18 @@ CalDavResult CalDavClient::PutMany(std::vector<CalDavPut>& puts, int inFlight) {
         }
     };
     startMore();
+    QTimer poll;
+    d.WatchCancel(poll, [&] {
+        // No more writes start; those under way end as if the line broke.
+        if (!stop) {
+            CalDavResult cut;
+            cut.kind = CalDavResult::Unreachable;
+            cut.message = QStringLiteral("Синхронизация прервана");
+            stop = cut;
+        }
+        for (QNetworkReply* reply : std::set<QNetworkReply*>(live))
+            reply->abort();
+    });
     if (running > 0) loop.exec();
     finished.clear();
     if (stop) {

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -98,6 +99,9 @@ class CalDavClient {
     // The silence a call waits out before it ends as Unreachable (for the
     // calls that follow).
     int Timeout() const;
+    // While `*cancel` is true every call ends at once, as with no
+    // connection (a program closing during a round).
+    void SetCancel(const std::atomic<bool>* cancel);
     void SetTimeout(int ms);
 
     // The calendars of the user: the principal, its calendar home, the

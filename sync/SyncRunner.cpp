@@ -13,7 +13,8 @@
 // the links, the round.
 class SyncWorker : public QObject {
   public:
-    explicit SyncWorker(QString address) : address_(std::move(address)) {}
+    SyncWorker(QString address, const std::atomic<bool>* stopping)
+        : address_(std::move(address)), stopping_(stopping) {}
 
     RoundOutcome Run(const SyncSnapshot& snapshot, const SyncConfig& config) {
         RoundOutcome out;
@@ -53,6 +54,7 @@ class SyncWorker : public QObject {
         const QString key = config.AccountKey();
         if (!round_ || key != key_ || config.account.password != password_) {
             client_ = std::make_unique<CalDavClient>(config.account);
+            client_->SetCancel(stopping_);
             links_ = std::make_unique<TSyncLinks>(db_);
             if (links_->Account() != key) links_->Reset(key);
             round_ = std::make_unique<SyncRound>(*client_, *links_);
@@ -72,6 +74,7 @@ class SyncWorker : public QObject {
     }
 
     QString address_, key_, password_;
+    const std::atomic<bool>* stopping_;
     FbConnection db_;
     std::unique_ptr<CalDavClient> client_;
     std::unique_ptr<TSyncLinks> links_;
@@ -86,7 +89,7 @@ QString SyncConfig::AccountKey() const {
 TSyncRunner::TSyncRunner(TDM& dm, QString databaseAddress, std::function<ExportSettings()> settings,
                          QObject* parent)
     : QObject(parent), dm_(dm), settings_(std::move(settings)) {
-    worker_ = new SyncWorker(std::move(databaseAddress));
+    worker_ = new SyncWorker(std::move(databaseAddress), &stopping_);
     worker_->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
     thread_.start();
@@ -96,8 +99,9 @@ TSyncRunner::TSyncRunner(TDM& dm, QString databaseAddress, std::function<ExportS
 }
 
 TSyncRunner::~TSyncRunner() {
-    // A round under way ends at its next call's answer; what it wrote is
-    // settled by the next start.
+    // A round under way has its calls cut short (as if the line broke);
+    // what it wrote is settled by the next start.
+    stopping_ = true;
     thread_.quit();
     thread_.wait();
 }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -67,6 +68,7 @@ class TSyncRunner : public QObject {
     TDM& dm_;
     std::function<ExportSettings()> settings_;
     SyncConfig config_;
+    std::atomic<bool> stopping_{false};  // the program closes: calls under way end
     QThread thread_;
     SyncWorker* worker_ = nullptr;
     QTimer period_, soon_;

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <functional>
 
 #include "caldav/CalDavClient.h"
 #include "ical/IcalReader.h"
@@ -279,6 +282,47 @@ TEST_F(CalDavServerTest, ASilentServerIsUnreachableWithinTheTimeout) {
     const CalDavResult r = client.Put(QStringLiteral("/u/c/x.ics"), "x", {}, tag);
     EXPECT_EQ(r.kind, CalDavResult::Unreachable) << r.message.toStdString();
     EXPECT_LT(clock.elapsed(), 5000);
+}
+
+// A program closing during a round: the calls under way, one by one or
+// several writes at once, end soon after the flag is set, not at the
+// (here one minute) timeout.
+TEST_F(CalDavServerTest, CancelledCallsEndAtOnce) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    CalDavClient client({QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort())),
+                         QStringLiteral("u"), QStringLiteral("p"), false},
+                        60000);
+    std::atomic<bool> stopping{false};
+    client.SetCancel(&stopping);
+    const std::function<CalDavResult()> calls[] = {
+        [&] {
+            QString tag;
+            return client.Put(QStringLiteral("/u/c/x.ics"), "x", {}, tag);
+        },
+        [&] {
+            std::vector<CalDavPut> puts(5);
+            for (size_t i = 0; i < puts.size(); ++i)
+                puts[i].href = QStringLiteral("/u/c/%1.ics").arg(i);
+            const CalDavResult r = client.PutMany(puts, 2);
+            for (const CalDavPut& p : puts)
+                EXPECT_FALSE(p.result.ok()) << p.href.toStdString();
+            return r;
+        },
+    };
+    for (const auto& call : calls) {
+        stopping = false;
+        QTimer::singleShot(300, [&] { stopping = true; });
+        QElapsedTimer clock;
+        clock.start();
+        const CalDavResult r = call();
+        EXPECT_EQ(r.kind, CalDavResult::Unreachable) << r.message.toStdString();
+        EXPECT_LT(clock.elapsed(), 5000);
+    }
+    // Once set, a new call does not even wait for the server.
+    QString tag;
+    EXPECT_EQ(client.Put(QStringLiteral("/u/c/y.ics"), "y", {}, tag).kind,
+              CalDavResult::Unreachable);
 }
 
 TEST_F(CalDavServerTest, ATokenBringsOnlyTheChangesAndABadOneTheWholeCalendar) {
