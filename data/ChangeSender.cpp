@@ -136,6 +136,18 @@ void ChangeSender::OrderNewRowsByKey() {
         std::stable_sort(from, to, byKey);
         from = to;
     }
+    // Deletes side by side go in the order of their keys: each statement
+    // then meets the pages of one stretch of the table, not of all of it.
+    const auto isDelete = [](const Change& c) { return c.kind == Change::Delete; };
+    const auto byDeletedKey = [](const Change& a, const Change& b) {
+        return a.key.toInt() < b.key.toInt();
+    };
+    for (auto from = changes_.begin(); from != changes_.end();) {
+        from = std::find_if(from, changes_.end(), isDelete);
+        const auto to = std::find_if_not(from, changes_.end(), isDelete);
+        std::stable_sort(from, to, byDeletedKey);
+        from = to;
+    }
 }
 
 bool ChangeSender::PlainInsert(const Change& c) const {
