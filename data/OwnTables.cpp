@@ -1,19 +1,13 @@
 #include "data/OwnTables.h"
 
 #include <QRandomGenerator>
+#include <QStringList>
 #include <QUuid>
 #include <QtEndian>
 
 #include "data/FbClient.h"
 
 namespace {
-
-// A row another connection holds is waited for a few seconds, not for ever.
-FbConnection::TransactionOptions writing() {
-    FbConnection::TransactionOptions o;
-    o.lockWaitSec = 4;
-    return o;
-}
 
 const char* const createIdentity = "CREATE TABLE QUILLET_IDENTITY (IDENTITY VARCHAR(40) NOT NULL)";
 const char* const createImported =
@@ -26,34 +20,48 @@ constexpr qsizetype kEntrySize = 16;
 
 }  // namespace
 
-void TOwnTables::EnsureTables() {
-    if (ready_) return;
+FbConnection::TransactionOptions OwnTableWriting() {
+    FbConnection::TransactionOptions o;
+    o.lockWaitSec = 4;
+    return o;
+}
+
+void CreateMissingTables(FbConnection& c, const std::vector<OwnTableDef>& tables) {
+    QStringList names;
+    for (const OwnTableDef& t : tables)
+        names << QStringLiteral("'%1'").arg(QLatin1String(t.name));
     QSet<QString> present;
     {
-        auto tr = c_.Begin(true);
-        const QueryResult r = c_.Query(
-            *tr, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE "
-                                "RDB$RELATION_NAME IN ('QUILLET_IDENTITY', 'QUILLET_IMPORTED')"));
+        auto tr = c.Begin(true);
+        const QueryResult r =
+            c.Query(*tr, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE "
+                                        "RDB$RELATION_NAME IN (%1)")
+                             .arg(names.join(u',')));
         for (const auto& row : r.rows)
             present.insert(row[0].toText().trimmed());
         tr->Commit();
     }
-    // Tables must be committed before rows go into them.
-    const std::pair<const char*, const char*> tables[] = {{"QUILLET_IDENTITY", createIdentity},
-                                                          {"QUILLET_IMPORTED", createImported}};
-    for (const auto& [name, ddl] : tables) {
-        if (present.contains(QLatin1String(name))) continue;
-        auto tr = c_.Begin(writing());
-        c_.Execute(*tr, QLatin1String(ddl));
-        tr->Commit();
+    for (const OwnTableDef& t : tables) {
+        if (present.contains(QLatin1String(t.name))) continue;
+        for (const char* statement : t.ddl) {
+            auto tr = c.Begin(OwnTableWriting());
+            c.Execute(*tr, QLatin1String(statement));
+            tr->Commit();
+        }
     }
+}
+
+void TOwnTables::EnsureTables() {
+    if (ready_) return;
+    CreateMissingTables(
+        c_, {{"QUILLET_IDENTITY", {createIdentity}}, {"QUILLET_IMPORTED", {createImported}}});
     ready_ = true;
 }
 
 QString TOwnTables::Identity() {
     if (!identity_.isEmpty()) return identity_;
     EnsureTables();
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     const QueryResult r =
         c_.Query(*tr, QStringLiteral("SELECT FIRST 1 IDENTITY FROM QUILLET_IDENTITY"));
     QString identity = r.rows.empty() ? QString() : r.rows[0][0].toText().trimmed();
@@ -104,7 +112,7 @@ qint64 TOwnTables::RememberImported(const std::vector<quint64>& keys,
         qToLittleEndian<qint32>(task ? 0 : 1, entry + 12);
     }
     const qint64 token = qint64(QRandomGenerator::system()->generate64() >> 1) | 1;
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     c_.Execute(*tr, QStringLiteral("INSERT INTO QUILLET_IMPORTED (TOKEN, KEYS) VALUES (?, ?)"),
                {Value::FromInt(token), Value::FromBytes(all)});
     tr->Commit();
@@ -113,7 +121,7 @@ qint64 TOwnTables::RememberImported(const std::vector<quint64>& keys,
 
 void TOwnTables::ConfirmImported(qint64 token) {
     if (token == 0) return;
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     c_.Execute(*tr, QStringLiteral("UPDATE QUILLET_IMPORTED SET CONFIRMED = 1 WHERE TOKEN = ?"),
                {Value::FromInt(token)});
     tr->Commit();

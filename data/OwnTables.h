@@ -16,7 +16,20 @@
 #include <QtGlobal>
 #include <vector>
 
-class FbConnection;
+#include "data/FbClient.h"
+
+// A write to the program's own tables waits a few seconds for a row
+// another connection holds, not for ever.
+FbConnection::TransactionOptions OwnTableWriting();
+
+// One of the program's own tables: its name and the statements that make it.
+struct OwnTableDef {
+    const char* name;
+    std::vector<const char*> ddl;
+};
+// Makes those of `tables` the database lacks, each committed before any row
+// may go into it.
+void CreateMissingTables(FbConnection& c, const std::vector<OwnTableDef>& tables);
 
 class TOwnTables {
   public:

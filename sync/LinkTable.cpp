@@ -4,14 +4,9 @@
 #include <QUrl>
 
 #include "data/FbClient.h"
+#include "data/OwnTables.h"
 
 namespace {
-
-FbConnection::TransactionOptions writing() {
-    FbConnection::TransactionOptions o;
-    o.lockWaitSec = 4;
-    return o;
-}
 
 const char* const createLinks =
     "CREATE TABLE QUILLET_SYNC (KIND SMALLINT NOT NULL, ROW_ID INTEGER NOT NULL, "
@@ -34,26 +29,8 @@ QString decoded(const Value& v) {
 
 void TSyncLinks::EnsureTables() {
     if (ready_) return;
-    QSet<QString> present;
-    {
-        auto tr = c_.Begin(true);
-        const QueryResult r = c_.Query(
-            *tr, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE "
-                                "RDB$RELATION_NAME IN ('QUILLET_SYNC', 'QUILLET_SYNC_STATE')"));
-        for (const auto& row : r.rows)
-            present.insert(row[0].toText().trimmed());
-        tr->Commit();
-    }
-    const std::pair<const char*, std::vector<const char*>> tables[] = {
-        {"QUILLET_SYNC", {createLinks, indexLinks}}, {"QUILLET_SYNC_STATE", {createState}}};
-    for (const auto& [name, ddl] : tables) {
-        if (present.contains(QLatin1String(name))) continue;
-        for (const char* statement : ddl) {
-            auto tr = c_.Begin(writing());
-            c_.Execute(*tr, QLatin1String(statement));
-            tr->Commit();
-        }
-    }
+    CreateMissingTables(
+        c_, {{"QUILLET_SYNC", {createLinks, indexLinks}}, {"QUILLET_SYNC_STATE", {createState}}});
     ready_ = true;
 }
 
@@ -85,7 +62,7 @@ std::vector<SyncLink> TSyncLinks::Load() {
 void TSyncLinks::Store(const std::vector<SyncLink>& links) {
     if (links.empty()) return;
     EnsureTables();
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     auto st = c_.Prepare(
         *tr, QStringLiteral("UPDATE OR INSERT INTO QUILLET_SYNC (KIND, ROW_ID, UID, HREF, "
                             "ETAG, HASH, PENDING, PEND_ETAG, PEND_HASH) VALUES "
@@ -102,7 +79,7 @@ void TSyncLinks::Store(const std::vector<SyncLink>& links) {
 void TSyncLinks::Remove(const QStringList& hrefs) {
     if (hrefs.isEmpty()) return;
     EnsureTables();
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     auto st = c_.Prepare(*tr, QStringLiteral("DELETE FROM QUILLET_SYNC WHERE HREF = ?"));
     for (const QString& href : hrefs)
         st->Execute({encoded(href)});
@@ -121,7 +98,7 @@ QString TSyncLinks::StateValue(const QString& key) {
 
 void TSyncLinks::SetStateValue(const QString& key, const QString& value) {
     EnsureTables();
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     c_.Execute(*tr, QStringLiteral("DELETE FROM QUILLET_SYNC_STATE WHERE NAME = ?"),
                {encoded(key)});
     c_.Execute(*tr, QStringLiteral("INSERT INTO QUILLET_SYNC_STATE (NAME, VAL) VALUES (?, ?)"),
@@ -151,7 +128,7 @@ QString TSyncLinks::Account() {
 
 void TSyncLinks::Reset(const QString& account) {
     EnsureTables();
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     c_.Execute(*tr, QStringLiteral("DELETE FROM QUILLET_SYNC"));
     c_.Execute(*tr, QStringLiteral("DELETE FROM QUILLET_SYNC_STATE"));
     c_.Execute(*tr, QStringLiteral("INSERT INTO QUILLET_SYNC_STATE (NAME, VAL) VALUES (?, ?)"),
@@ -163,7 +140,7 @@ std::vector<int> TSyncLinks::NewIds(ItemKind kind, int count) {
     std::vector<int> ids;
     if (count <= 0) return ids;
     ids.reserve(size_t(count));
-    auto tr = c_.Begin(writing());
+    auto tr = c_.Begin(OwnTableWriting());
     auto st =
         c_.Prepare(*tr, kind == ItemKind::Task ? QStringLiteral("EXECUTE PROCEDURE GET_TASK_ID")
                                                : QStringLiteral("EXECUTE PROCEDURE GET_BIRTH_ID"));
