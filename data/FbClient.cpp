@@ -3,6 +3,7 @@
 #include "core/Win1251.h"
 
 #include <firebird/Interface.h>
+#include <array>
 
 #include <QStringDecoder>
 #include <algorithm>
@@ -454,6 +455,30 @@ QueryResult FbConnection::Statement::Query(const std::vector<Value>& params) {
     }
 }
 
+namespace {
+
+// Texts that come again and again down a column (categories, comments)
+// share one string: each text column remembers its last few distinct texts.
+class RecentTexts {
+  public:
+    void Share(Value& v) {
+        if (v.kind() != Value::Text) return;
+        for (const Value& seen : seen_)
+            if (seen == v) {
+                v = seen;
+                return;
+            }
+        seen_[next_] = v;
+        next_ = (next_ + 1) % seen_.size();
+    }
+
+  private:
+    std::array<Value, 4> seen_;
+    size_t next_ = 0;
+};
+
+}  // namespace
+
 ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& params) {
     try {
         Status st;
@@ -467,9 +492,13 @@ ColumnResult FbConnection::Statement::QueryColumns(const std::vector<Value>& par
         std::vector<std::vector<Value>> blocks;  // BlockRows rows of every column each
         const size_t width = d.out.size();
         size_t rows = 0;
+        std::vector<RecentTexts> recent(width);
         d.fetchAll(st, params, [&](const unsigned char* row) {
             if (rows % BlockRows == 0) blocks.emplace_back().reserve(BlockRows * width);
-            d.readRow(st, row, [&](size_t, Value&& v) { blocks.back().push_back(std::move(v)); });
+            d.readRow(st, row, [&](size_t column, Value&& v) {
+                recent[column].Share(v);
+                blocks.back().push_back(std::move(v));
+            });
             ++rows;
         });
         result.columns.resize(width);

@@ -25,15 +25,13 @@ class Value {
     enum Kind : uint8_t { Null, Int, Float, Text, Bytes };
 
     Value() = default;
-    static Value FromInt(qint64 v) { return Value(Data(std::in_place_index<Int>, v), 0); }
-    static Value FromFloat(double v) { return Value(Data(std::in_place_index<Float>, v), 0); }
+    static Value FromInt(qint64 v) { return Value(Data(std::in_place_index<Int>, v)); }
+    static Value FromFloat(double v) { return Value(Data(std::in_place_index<Float>, v)); }
     static Value FromText(QString v) {
-        const char16_t first = v.isEmpty() ? 0 : v[0].unicode();
-        return Value(Data(std::in_place_index<Text>, std::move(v)), first);
+        return Value(Data(std::in_place_index<Text>, std::move(v)));
     }
     static Value FromBytes(QByteArray v) {
-        const char16_t first = v.isEmpty() ? 0 : char16_t(uchar(v[0]));
-        return Value(Data(std::in_place_index<Bytes>, std::move(v)), first);
+        return Value(Data(std::in_place_index<Bytes>, std::move(v)));
     }
 
     Kind kind() const { return Kind(data_.index()); }
@@ -43,12 +41,20 @@ class Value {
     double toFloat() const;
     QString toText() const;
     QByteArray toBytes() const;
-    // The flag reading: a first character of T, t, Y or y is true.
-    bool toFlag() const { return first_ != 0 && FlagIsTrue(QChar(first_)); }
-    // A text of exactly the character `c`, told without reading the text.
+    // The flag reading: a first character of T, t, Y or y is true. (Flags
+    // read from the database share one string per character, so reading
+    // many rows' flags touches the same few bytes.)
+    bool toFlag() const {
+        if (const QString* s = std::get_if<Text>(&data_))
+            return !s->isEmpty() && FlagIsTrue(s->front());
+        if (const QByteArray* b = std::get_if<Bytes>(&data_))
+            return !b->isEmpty() && FlagIsTrue(QChar(char16_t(uchar(b->front()))));
+        return false;
+    }
+    // A text of exactly the character `c`.
     bool isTextOf(char16_t c) const {
         const QString* s = std::get_if<Text>(&data_);
-        return s && first_ == c && s->size() == 1;
+        return s && s->size() == 1 && s->front() == c;
     }
 
     // Brings the shared data of a text into the processor's cache ahead of
@@ -65,8 +71,9 @@ class Value {
 
   private:
     using Data = std::variant<std::monostate, qint64, double, QString, QByteArray>;
-    Value(Data d, char16_t first) : data_(std::move(d)), first_(first) {}
+    explicit Value(Data d) : data_(std::move(d)) {}
 
-    Data data_;
-    char16_t first_ = 0;  // a text's first character (of bytes: Windows-1251 code), 0 if none
+    Data data_;  // 32 bytes: a table of 100,000 rows holds a million of them
 };
+
+static_assert(sizeof(Value) <= 32, "a table of 100,000 rows holds a million values");

@@ -11,9 +11,9 @@ class TMemTable;
 // One row of the task list: the task's ID and what it shows, taken when the
 // list was filled. The texts of the date and time columns follow from the
 // moment alone (TaskDateText, TaskTimeText) and are made when shown.
-struct TaskRow {
+struct TaskRow {  // 64 bytes: the list of 100,000 tasks holds one each
     int id = 0;
-    int icon = 0;        // 0 bell, 1 dial, 2 overdue (no picture)
+    qint16 icon = 0;     // 0 bell, 1 dial, 2 overdue (no picture)
     bool done = false;   // "<да>" rather than "<нет>"
     TDateTime when = 0;  // 0: no date ("<нет>")
     QString caption, category;
