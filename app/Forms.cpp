@@ -1,5 +1,7 @@
 #include "app/Forms.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -17,6 +19,7 @@
 #include "plan/NewTask.h"
 #include "platform/ErrorReport.h"
 #include "platform/Modal.h"
+#include "platform/ProcessMemory.h"
 #include "platform/WindowPlace.h"
 #include "remind/RemindAfter.h"
 #include "remind/RemindIn.h"
@@ -26,8 +29,10 @@
 QIcon ProgramIcon() {
     InitAssets();
     QIcon icon;
-    // With their sizes given, the pictures are read only when one is drawn.
-    for (int size : {16, 32, 48, 64, 128, 256})
+    // Up to 64 pixels: every window carries its icon in all its sizes to
+    // the window manager at each mapping (the two large ones would be
+    // 350 KB); larger pictures come from the launcher entry's icon.
+    for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icon_tray_%1.png").arg(size), QSize(size, size));
     return icon;
 }
@@ -45,6 +50,7 @@ TDM::StartSteps startSteps() {
         MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
         EndProgramQuietly();
     };
+    s.tablesReady = [] { frmMain->TablesReady(); };
     s.loadSettings = [] { frmOptions->FormShow(); };
     s.startReminderTimer = [] {
         SetTimerPeriod(frmMain->TimerNotify, CheckPeriodMs);
@@ -62,12 +68,13 @@ TDM::StartSteps startSteps() {
 
 }  // namespace
 
-void CreateForms() {
+void CreateWindows() {
     // The data module attaches and reads its tables on a thread of its own
     // while the windows are made; its start sequence waits for that.
     auto dm = std::make_unique<TDM>();
     dm->BeginStart();
     frmMain = new TfrmMain;
+    frmMain->ShowLoading();  // until the tables are read and the journal replayed
     frmNewTask = new TfrmNewTask(frmMain);
     frmAbout = new TfrmAbout(frmMain);
     frmOptions = new TfrmOptions(frmMain);
@@ -84,14 +91,53 @@ void CreateForms() {
     DM->onSendProgress = [](int done, int total) {
         if (frmMain) frmMain->ShowSendProgress(done, total);
     };
+}
+
+namespace {
+
+// Waits for the data module's thread while a window shown early paints and
+// its clock runs. What the user types or clicks meanwhile stays queued and
+// arrives once the tables are there; a request to end cuts the wait short.
+void awaitTables() {
+    // A window just shown goes out to the screen now, not after the start.
+    if (frmMain->isVisible()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (DM->StartLoaded()) return;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
+        if (DM->StartLoaded()) loop.quit();
+    });
+    poll.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
+void CompleteStart() {
+    awaitTables();
+    if (ProgramEnding()) {
+        // Nothing is asked on the way out; the tables are still taken in,
+        // so that the end sends what the journal kept.
+        Guarded([] { DM->DataModuleCreate({}); });
+        frmMain->TablesReady();
+        return;
+    }
     // An error after the connection ends the start sequence where it
     // arose; start-up goes on with what was done.
     Guarded([] { DM->DataModuleCreate(startSteps()); });
+    frmMain->TablesReady();  // also after a failed connection: the window is usable
+    ReturnFreedMemory();
     // After the start's questions: the first round brings in what changed
     // elsewhere.
     Guarded([] { StartSync(); });
     frmRemindAfter = new TfrmRemindAfter(frmMain);
     frmRemindIn = new TfrmRemindIn(frmMain);
+}
+
+void CreateForms() {
+    CreateWindows();
+    CompleteStart();
 }
 
 namespace {

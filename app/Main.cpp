@@ -48,6 +48,10 @@ int TfrmMain::ForceTray = -1;
 
 namespace {
 
+QString loadingText() {
+    return QStringLiteral("Загрузка данных...");
+}
+
 // Rounds to the nearest integer, halves to even.
 int roundHalfEven(double v) {
     return int(std::nearbyint(v));
@@ -113,7 +117,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     receiver->Listen();
 
     // The creation steps.
-    const QIcon icon = ProgramIcon();
+    // The program's icon, read once: the application's own once it is set.
+    const QIcon icon =
+        QApplication::windowIcon().isNull() ? ProgramIcon() : QApplication::windowIcon();
     setWindowIcon(icon);
     TrayIcon = new ::TrayIcon(icon, QStringLiteral("Quillet"), popmTray, this);
     connect(TrayIcon, &::TrayIcon::activated, this,
@@ -296,7 +302,23 @@ void TfrmMain::FormShow() {
     ListView->setFocus(Qt::OtherFocusReason);
     ListView->viewport()->update();
     edControlCalendarPB->setFixedWidth(0);
-    Plan->LoadTaskList(false, 0);
+    if (!loading_) Plan->LoadTaskList(false, 0);
+}
+
+void TfrmMain::ShowLoading() {
+    loading_ = true;
+    acTaskNew->setEnabled(false);
+    StatusUnsent->setText(loadingText());
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+void TfrmMain::TablesReady() {
+    if (!loading_) return;
+    loading_ = false;
+    QApplication::restoreOverrideCursor();
+    acTaskNew->setEnabled(true);
+    if (StatusUnsent->text() == loadingText()) StatusUnsent->clear();
+    if (firstShowDone_) Plan->LoadTaskList(false, 0);
 }
 
 void TfrmMain::FormDestroy() {
@@ -367,7 +389,7 @@ void TfrmMain::TrayIconNotify(QSystemTrayIcon::ActivationReason reason) {
 
 void TfrmMain::TimerSystemTimer() {
     StatusClock->setText(u' ' + FormatLongTime(Now()));
-    if (!StatusUnsent->text().isEmpty() && !(DM && DM->HasUnsentChanges())) {
+    if (!loading_ && !StatusUnsent->text().isEmpty() && !(DM && DM->HasUnsentChanges())) {
         StatusUnsent->clear();
         StatusUnsent->setToolTip(QString());
     }

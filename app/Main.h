@@ -112,6 +112,13 @@ class TfrmMain : public QMainWindow {
     // How far a long send has got (done == total: it is over). The window
     // takes no events meanwhile: the panel and the clock are painted at once.
     void ShowSendProgress(int done, int total);
+    // While the tables are still being read (the window may already be on
+    // the screen): the list stays empty, the status bar says so, and no
+    // command that needs the tables can be given from the tray. TablesReady
+    // ends this and fills the list if the window has been shown.
+    void ShowLoading();
+    void TablesReady();
+    bool Loading() const { return loading_; }
 
     // ---- The notes page
     void LoadNotes();
@@ -144,6 +151,7 @@ class TfrmMain : public QMainWindow {
     bool tickReporting_ = false;  // a tick's error is on the screen
     bool sendShown_ = false;      // the unsent panel shows a send's progress
     QString shownUnsent_;         // and held this text before
+    bool loading_ = false;        // shown before the tables were read
 };
 
 extern TfrmMain* frmMain;

@@ -12,6 +12,7 @@
 #include "core/Log.h"
 #include "data/FbClient.h"
 #include "platform/ErrorReport.h"
+#include "platform/FontWarmUp.h"
 #include "platform/GuardedApplication.h"
 #include "platform/Modal.h"
 #include "platform/ShutdownSignals.h"
@@ -41,6 +42,7 @@ int CannotStart(int argc, char** argv, const QString& problem) {
     std::fputs((text + u'\n').toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
     WriteLog(text);
+    WarmUpFontConfig();
     TGuardedApplication app(argc, argv);
     InstallRussianTranslation();
     MessageBox(text, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
@@ -103,12 +105,16 @@ int RunProgram(int argc, char** argv) {
         });
     });
 
-    CreateForms();
+    CreateWindows();
     ShutdownSignals::Reclaim();  // the database client has set up its own by now
+    // The window is on the screen while the tables are read; started hidden,
+    // it waits for them (and for the start's questions) as the tray does.
+    if (!cl.StartHidden && !ProgramEnding()) frmMain->ShowAtStart(false);
+    CompleteStart();
     // A close request or a signal during start-up (a question on the
     // screen) could not end a loop that had not begun: the program ends here.
     if (!ProgramEnding()) {
-        frmMain->ShowAtStart(cl.StartHidden);
+        if (cl.StartHidden) frmMain->ShowAtStart(true);
         QApplication::exec();
     }
     // The loop is over; the last questions of the ending may still be asked.

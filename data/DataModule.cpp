@@ -137,6 +137,11 @@ void TDM::BeginStart() {
     });
 }
 
+bool TDM::StartLoaded() const {
+    return !loading_.valid() ||
+           loading_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
 void TDM::DataModuleCreate(const StartSteps& steps) {
     const bool begun = loading_.valid();
     std::exception_ptr loadError;
@@ -165,6 +170,7 @@ void TDM::DataModuleCreate(const StartSteps& steps) {
         MoveSequencesPastTakenNumbers();
     }
     ReplayJournal();
+    if (steps.tablesReady) steps.tablesReady();
     if (steps.loadSettings) steps.loadSettings();
     if (steps.startReminderTimer) steps.startReminderTimer();
     if (steps.newYearCheck) steps.newYearCheck();
@@ -175,22 +181,33 @@ void TDM::DataModuleCreate(const StartSteps& steps) {
 // may hold numbers the sequences have not passed yet: they are moved past
 // the largest number in use, so that new rows never meet an old one.
 void TDM::MoveSequencesPastTakenNumbers() {
-    for (const char* table : {"TASK", "BIRTH"}) {
-        const QString seq = QStringLiteral("SEQ_%1_ID").arg(QLatin1String(table));
-        try {
-            auto tr = xConnection.Begin();
-            const QueryResult gap = xConnection.Query(
-                *tr, QStringLiteral("SELECT COALESCE(MAX(ID), 0) - GEN_ID(%1, 0) FROM %2")
-                         .arg(seq, QLatin1String(table)));
-            if (!gap.rows.empty() && gap.rows[0][0].toInt() > 0)
-                xConnection.Query(*tr, QStringLiteral("SELECT GEN_ID(%1, %2) FROM RDB$DATABASE")
-                                           .arg(seq)
-                                           .arg(gap.rows[0][0].toInt()));
-            tr->Commit();
-        } catch (const EQuillet&) {
-            // A database numbered some other way: its procedures skip taken
-            // numbers themselves, and NewTaskId checks the loaded rows.
+    // Looked at in one transaction that writes nothing: a start where all
+    // is in order commits nothing the server must force to disk.
+    std::vector<std::pair<QString, qint64>> moves;
+    try {
+        auto tr = xConnection.Begin(true);
+        for (const char* table : {"TASK", "BIRTH"}) {
+            const QString seq = QStringLiteral("SEQ_%1_ID").arg(QLatin1String(table));
+            try {
+                const QueryResult gap = xConnection.Query(
+                    *tr, QStringLiteral("SELECT COALESCE(MAX(ID), 0) - GEN_ID(%1, 0) FROM %2")
+                             .arg(seq, QLatin1String(table)));
+                if (!gap.rows.empty() && gap.rows[0][0].toInt() > 0)
+                    moves.emplace_back(seq, gap.rows[0][0].toInt());
+            } catch (const EQuillet&) {
+                // A database numbered some other way: its procedures skip
+                // taken numbers themselves, and NewTaskId checks the loaded rows.
+            }
         }
+        tr->Commit();
+        for (const auto& [seq, gap] : moves) {
+            auto move = xConnection.Begin();
+            xConnection.Query(
+                *move, QStringLiteral("SELECT GEN_ID(%1, %2) FROM RDB$DATABASE").arg(seq).arg(gap));
+            move->Commit();
+        }
+    } catch (const EQuillet&) {
+        // As above: the numbers are checked again when rows are made.
     }
 }
 

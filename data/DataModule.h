@@ -40,6 +40,7 @@ class TDM : public QObject {
         std::function<void(const QString& message)> connectFailed;
         // Another copy works with this database: this one is to end.
         std::function<void(const QString& message)> databaseInUse;
+        std::function<void()> tablesReady;         // loaded, the journal replayed
         std::function<void()> loadSettings;        // the options dialog's load step
         std::function<void()> startReminderTimer;  // period from the settings, then on
         std::function<void()> newYearCheck;
@@ -58,6 +59,8 @@ class TDM : public QObject {
     // tables) on a thread of its own; DataModuleCreate waits for them.
     // Nothing may use the module in between.
     void BeginStart();
+    // Whether the thread BeginStart began has ended (true when none was).
+    bool StartLoaded() const;
 
     static QString DatabaseAddress();  // 127.0.0.1/3053:<program folder>qlbase.fdb
     // True once the tables are loaded (also while the server is away).

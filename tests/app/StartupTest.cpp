@@ -242,3 +242,34 @@ TEST(RuntimeFolderTest, AFolderNotPrivateIsPassedByOrTheProgramSaysWhyItCannotSt
         EXPECT_TRUE(said.contains(QStringLiteral("quillet-runtime-%1").arg(::getuid())));
     }
 }
+
+// The start as the program runs it: the window is shown between making the
+// windows and reading the tables, and is filled once they are read.
+TEST_F(ProgramTest, WindowShownBeforeTheTablesAreReadIsFilledOnceTheyAre) {
+    EndProgramRun();
+    for (const char* caption : {"Первое", "Второе", "Третье"})
+        AddStoredTask(QString::fromUtf8(caption), EncodeDateTime(2026, 12, 20, 9, 0, 0, 0));
+    for (const bool endAsked : {false, true}) {
+        SCOPED_TRACE(endAsked ? "the end asked for while the tables are read" : "a plain start");
+        ResetProgramEnding();
+        ResetSettingsForTests();
+        ModalAnswers user;  // nothing may open a window of its own
+        CreateWindows();
+        started = true;
+        frmMain->ShowAtStart(false);
+        EXPECT_TRUE(frmMain->isVisible());
+        EXPECT_EQ(frmMain->TaskList->rowCount(), 0) << "nothing is read before the tables are";
+        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+        frmMain->acTaskNew->trigger();  // as the tray's menu on the bus would
+        if (endAsked) EndProgram();
+        CompleteStart();
+        EXPECT_TRUE(user.Windows().empty()) << "no editor and no question";
+        EXPECT_TRUE(DM->IsConnected());
+        EXPECT_EQ(DM->cdsTask.RecordCount(), 3);
+        EXPECT_EQ(frmMain->TaskList->rowCount(), 3);
+        EXPECT_TRUE(frmMain->acTaskNew->isEnabled());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(frmMain->TimerNotify->isActive(), !endAsked) << "reminders run unless ending";
+        EndProgramRun();
+    }
+}

@@ -4,7 +4,7 @@
 // answered with one line on its standard output. Tests start it, cut the
 // server off, send it signals or kill it, and then look at the database.
 //
-//   ready                  "ok" (the windows are up)
+//   ready                  "ok" (the windows are up, the tables read)
 //   new <caption>          a task without a reminder, typed in the editor
 //   edit <id> <caption>    the task's title typed anew
 //   state                  "unsent <0|1> away <0|1>"
@@ -89,7 +89,8 @@ bool selectTask(int id) {
 void run(const QString& line) {
     const QString command = line.section(u' ', 0, 0);
     if (command == QLatin1String("ready")) {
-        reply(frmMain && DM ? QStringLiteral("ok") : QStringLiteral("not yet"));
+        reply(frmMain && DM && !frmMain->Loading() ? QStringLiteral("ok")
+                                                   : QStringLiteral("not yet"));
     } else if (command == QLatin1String("new")) {
         typed = line.section(u' ', 1);
         newTask = true;
