@@ -1,8 +1,9 @@
 #include "app/Forms.h"
 
-#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <memory>
 
@@ -68,13 +69,25 @@ TDM::StartSteps startSteps() {
 
 }  // namespace
 
+namespace {
+// The data module from the start of its loading until the windows before it
+// in the order of creation are made.
+std::unique_ptr<TDM> startingDm;
+}  // namespace
+
 void CreateWindows() {
     // The data module attaches and reads its tables on a thread of its own
     // while the windows are made; its start sequence waits for that.
-    auto dm = std::make_unique<TDM>();
-    dm->BeginStart();
+    startingDm = std::make_unique<TDM>();
+    startingDm->BeginStart();
     frmMain = new TfrmMain;
     frmMain->ShowLoading();  // until the tables are read and the journal replayed
+}
+
+namespace {
+
+// The rest of the windows, then the data module.
+void createDialogs() {
     frmNewTask = new TfrmNewTask(frmMain);
     frmAbout = new TfrmAbout(frmMain);
     frmOptions = new TfrmOptions(frmMain);
@@ -82,7 +95,7 @@ void CreateWindows() {
     frmBirthAdd = new TfrmBirthAdd(frmMain);
     frmBirthAll = new TfrmBirthAll(frmMain);
     frmBirthLegend = new TfrmBirthLegend(frmMain);
-    DM = dm.release();
+    DM = startingDm.release();
     // The journal keeps what was not sent; the user is told in the status
     // bar, never by a box that would take the keys being typed.
     DM->onSendFailed = [](const QString& message) {
@@ -93,14 +106,32 @@ void CreateWindows() {
     };
 }
 
+}  // namespace
+
 namespace {
+
+// A window just shown is put on the screen before the rest of the start
+// takes the processor from the display and the window manager (at most
+// 100 ms).
+void awaitShown() {
+    QWindow* window = frmMain->windowHandle();
+    if (!frmMain->isVisible() || !window || window->isExposed()) return;
+    QEventLoop loop;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (window->isExposed() || waited.elapsed() >= 100) loop.quit();
+    });
+    poll.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
 
 // Waits for the data module's thread while a window shown early paints and
 // its clock runs. What the user types or clicks meanwhile stays queued and
 // arrives once the tables are there; a request to end cuts the wait short.
 void awaitTables() {
-    // A window just shown goes out to the screen now, not after the start.
-    if (frmMain->isVisible()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (DM->StartLoaded()) return;
     QEventLoop loop;
     QTimer poll;
@@ -115,6 +146,8 @@ void awaitTables() {
 }  // namespace
 
 void CompleteStart() {
+    awaitShown();
+    createDialogs();
     awaitTables();
     if (ProgramEnding()) {
         // Nothing is asked on the way out; the tables are still taken in,

@@ -11,9 +11,10 @@
 // tables) and the two postponing dialogs.
 void CreateForms();
 // The same in two halves, so that the main window can be shown between
-// them: CreateWindows makes the windows and begins the data module's
-// connection on a thread of its own; CompleteStart waits for the tables
-// (painting the windows shown meanwhile) and runs the rest in order.
+// them: CreateWindows begins the data module's connection on a thread of
+// its own and makes the main window; CompleteStart makes the rest, waits
+// for the tables (painting the windows shown meanwhile) and runs the rest
+// of the start in order.
 void CreateWindows();
 void CompleteStart();
 // Sends or journals what is unsent, then destroys the windows and the data

@@ -42,7 +42,6 @@ int CannotStart(int argc, char** argv, const QString& problem) {
     std::fputs((text + u'\n').toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
     WriteLog(text);
-    WarmUpFontConfig();
     TGuardedApplication app(argc, argv);
     InstallRussianTranslation();
     MessageBox(text, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
@@ -85,6 +84,7 @@ int RunProgram(int argc, char** argv) {
     if (cl.PauseGiven) ShutdownSignals::SleepUnlessSignalled(cl.StartPause);
     if (ShutdownSignals::Arrived()) return 0;  // asked to end before anything began
 
+    WarmUpFontConfig();
     TGuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     // The launcher entry quillet.desktop: the task bar groups the windows
