@@ -177,6 +177,39 @@ TEST_F(DataModuleTest, FlagsWrittenElsewhereReadAsTheyShould) {
     EXPECT_TRUE(t.FieldByName("NOTIFIED").AsBoolean());
 }
 
+TEST_F(DataModuleTest, TextsRepeatedDownAColumnLoadAsStoredAndShareOneString) {
+    // More distinct texts than the reader remembers, of the same length,
+    // with the repeated ones coming back after others pushed them out.
+    const char* categories[] = {"Дом", "Сад", "Дом", "Лес",   "Луг", "Пол", "Кот",
+                                "Дом", "Сад", "",    nullptr, "Дом", "дом"};
+    {
+        // Statement texts go in Windows-1251: the connection says so.
+        FbConnection c;
+        c.Attach({db.address(), "sysdba", "plumcrest", "WIN1251", 3});
+        auto tr = c.Begin();
+        int id = 0;
+        for (const char* text : categories)
+            c.Execute(
+                *tr, "INSERT INTO TASK (ID, USER_ID, CATEGORY) VALUES (?, 1, ?)",
+                {Value::FromInt(++id), text ? Value::FromText(QString::fromUtf8(text)) : Value()});
+        tr->Commit();
+    }
+    start();
+    TMemTable& t = dm.cdsTask;
+    const int category = t.FieldIndex("CATEGORY");
+    std::vector<QString> loaded;
+    for (int id = 1; id <= int(std::size(categories)); ++id) {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(t.Locate(id));
+        const char* c = categories[id - 1];
+        EXPECT_EQ(t.Cell(t.RecNo(), category).isNull(), c == nullptr);
+        loaded.push_back(t.FieldByName("CATEGORY").AsString());
+        EXPECT_EQ(loaded.back(), c ? QString::fromUtf8(c) : QString());
+    }
+    EXPECT_TRUE(loaded[0].isSharedWith(loaded[2]));
+    EXPECT_TRUE(loaded[7].isSharedWith(loaded[11])) << "remembered past two texts and a NULL";
+}
+
 TEST_F(DataModuleTest, MomentsKeepTheirMillisecondsWhateverTheTimeZone) {
     // Local time has a gap on this day in Berlin: 02:30 does not exist
     // there, yet a task can be due then and must read back unchanged.
