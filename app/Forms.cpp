@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "app/About.h"
@@ -110,37 +111,36 @@ void createDialogs() {
 
 namespace {
 
-// A window just shown is put on the screen before the rest of the start
-// takes the processor from the display and the window manager (at most
-// 100 ms).
-void awaitShown() {
-    QWindow* window = frmMain->windowHandle();
-    if (!frmMain->isVisible() || !window || window->isExposed()) return;
+// Runs the event loop until `done` says so, polling every `pollMs`: windows
+// paint and timers run, while what the user types or clicks stays queued
+// for after the start. A request to end leaves the loop as well.
+void waitExcludingInput(int pollMs, const std::function<bool()>& done) {
+    if (done()) return;
     QEventLoop loop;
-    QElapsedTimer waited;
-    waited.start();
     QTimer poll;
-    poll.setInterval(1);
+    poll.setInterval(pollMs);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (window->isExposed() || waited.elapsed() >= 100) loop.quit();
+        if (done()) loop.quit();
     });
     poll.start();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+// A window just shown is put on the screen before the rest of the start
+// takes the processor from the display and the window manager (at most
+// 100 ms).
+void awaitShown() {
+    QWindow* window = frmMain->windowHandle();
+    if (!frmMain->isVisible() || !window) return;
+    QElapsedTimer waited;
+    waited.start();
+    waitExcludingInput(1, [&] { return window->isExposed() || waited.elapsed() >= 100; });
+}
+
 // Waits for the data module's thread while a window shown early paints and
-// its clock runs. What the user types or clicks meanwhile stays queued and
-// arrives once the tables are there; a request to end cuts the wait short.
+// its clock runs.
 void awaitTables() {
-    if (DM->StartLoaded()) return;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
-        if (DM->StartLoaded()) loop.quit();
-    });
-    poll.start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    waitExcludingInput(5, [] { return DM->StartLoaded(); });
 }
 
 }  // namespace
