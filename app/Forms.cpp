@@ -44,11 +44,13 @@ namespace {
 TDM::StartSteps startSteps() {
     TDM::StartSteps s;
     s.connectFailed = [](const QString& message) {
+        frmMain->TablesReady();  // no longer "loading" behind the message
         MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok);
     };
     s.databaseInUse = [](const QString& message) {
         std::fputs((message + u'\n').toLocal8Bit().constData(), stderr);
         WriteLog(message);
+        frmMain->TablesReady();
         MessageBox(message, QStringLiteral("Quillet"), QMessageBox::Ok, QMessageBox::Critical);
         EndProgramQuietly();
     };

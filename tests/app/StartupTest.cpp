@@ -3,9 +3,12 @@
 // database.
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <chrono>
 
@@ -175,15 +178,20 @@ TEST_F(ProgramTest, StartWithoutDatabaseReportsItAndRunsWithClosedTables) {
     EndProgramRun();
     QFile::remove(db.dbPath());
     QString text, caption;
+    bool loadingBehindTheBox = true;
     {
         ModalAnswers user;
-        user.Press(QMessageBox::Ok);
+        user.Then([&](QWidget* box) {
+            loadingBehindTheBox = frmMain->Loading() || QApplication::overrideCursor();
+            qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
         StartProgram();
         ASSERT_EQ(user.Windows().size(), 1u);
         text = user.Windows()[0].text;
         caption = user.Windows()[0].title;
     }
     EXPECT_EQ(caption, "Quillet");
+    EXPECT_FALSE(loadingBehindTheBox) << "the window says it is loading no longer";
     const QString head = QString::fromUtf8("Не удалось подключиться к базе данных.\n\n");
     EXPECT_TRUE(text.startsWith(head)) << text.toStdString();
     EXPECT_GT(text.size(), head.size() + 10) << "the server's text follows";
