@@ -42,7 +42,10 @@ QString parameterType(const FieldDef& f) {
 // 255 tables in one statement, and 64 KB of statement text).
 constexpr int BlockRows = 100;
 constexpr int BlockText = 60000;
-constexpr int DeleteKeys = 500;
+// Deletes go as a block of single-key deletes. (The server checks every row
+// it reaches through a list `KEY IN (...)` against the whole list again: a
+// send of 10,000 deletes in lists of 500 cost it three times as much.)
+constexpr int DeleteKeys = 100;
 
 // How many times a new row may meet a number that is taken.
 constexpr int DuplicateKeyTries = 3;
@@ -177,9 +180,7 @@ bool ChangeSender::SendRun(size_t i, size_t n) {
         if (changes_[i].kind == Change::Delete) {
             for (size_t j = i; j < i + n; ++j)
                 params.push_back(changes_[j].key);
-            Execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                        .arg(table_, key_, QStringList(int(n), QStringLiteral("?")).join(u',')),
-                    params);
+            Execute(BlockDeleteSql(n), params);
         } else {
             const uint64_t mask = filledColumns(t_, changes_[i].row);
             params.reserve(n * size_t(std::popcount(mask)));
@@ -382,5 +383,19 @@ const QString& ChangeSender::BlockInsertSql(uint64_t mask, size_t rows) {
     }
     sql = QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN %2 END")
               .arg(declared.join(u','), inserts.join(u' '));
+    return sql;
+}
+
+const QString& ChangeSender::BlockDeleteSql(size_t keys) {
+    QString& sql = deleteSql_[keys];
+    if (!sql.isEmpty()) return sql;
+    const QString type = parameterType(fields_[keyIndex_]);
+    QStringList declared, deletes;
+    for (size_t j = 0; j < keys; ++j) {
+        declared << QStringLiteral("K%1 %2=?").arg(j).arg(type);
+        deletes << QStringLiteral("DELETE FROM %1 WHERE %2=:K%3;").arg(table_, key_).arg(j);
+    }
+    sql = QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN %2 END")
+              .arg(declared.join(u','), deletes.join(u' '));
     return sql;
 }

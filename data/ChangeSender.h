@@ -129,6 +129,8 @@ class ChangeSender {
     // The EXECUTE BLOCK of `rows` inserts of the columns in `mask`, made
     // once per shape.
     const QString& BlockInsertSql(uint64_t mask, size_t rows);
+    // The EXECUTE BLOCK of `keys` deletes, each of one key.
+    const QString& BlockDeleteSql(size_t keys);
 
     FbConnection& connection_;
     TMemTable& t_;
@@ -143,6 +145,7 @@ class ChangeSender {
     std::unique_ptr<FbConnection::Transaction> tr_;
     std::map<QString, std::unique_ptr<FbConnection::Statement>> prepared_;
     std::map<std::pair<uint64_t, size_t>, QString> blockSql_;  // by columns and rows
+    std::map<size_t, QString> deleteSql_;                      // by keys
     // Keys the database hands out for inserted rows land in the table only
     // once the whole send has been committed.
     std::vector<std::pair<int, Value>> storedKeys_;

@@ -391,17 +391,26 @@ TEST_F(UnsentTest, ManyRowsGoTogetherAndOneBadRowSpoilsNoneOfTheOthers) {
     EXPECT_EQ(told.size(), 1) << "told once while sends keep failing";
 
     // Once the database takes it, it goes; then deleting them all goes in
-    // few statements too, and leaves the peer.
+    // few statements too, and leaves the peer. A delete the database
+    // refuses holds back only itself, until it is taken.
     exec("ALTER TABLE TASK DROP CONSTRAINT NOT_THIS");
     EXPECT_TRUE(dm->SendPending());
     EXPECT_EQ(count("CAPTION = 'refused'"), 1);
     EXPECT_FALSE(QFile::exists(journalPath()));
+    exec("CREATE EXCEPTION KEPT 'kept'");
+    exec(
+        "CREATE TRIGGER TASK_KEEP FOR TASK BEFORE DELETE AS BEGIN "
+        "IF (OLD.CAPTION = 'row 120') THEN EXCEPTION KEPT; END");
     for (int id : ids) {
         ASSERT_TRUE(t.Locate(id));
         t.Delete();
     }
     dm->ApplyTable(t);
-    EXPECT_FALSE(dm->HasUnsentChanges());
+    EXPECT_TRUE(dm->HasUnsentChanges());
+    EXPECT_EQ(count("1 = 1"), 2);
+    EXPECT_EQ(count("CAPTION IN ('peer', 'row 120')"), 2);
+    exec("DROP TRIGGER TASK_KEEP");
+    EXPECT_TRUE(dm->SendPending());
     EXPECT_EQ(count("1 = 1"), 1);
     EXPECT_EQ(count("CAPTION = 'peer'"), 1);
 }
