@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
+#include <limits>
 
 #include "core/Error.h"
 #include "core/ExePath.h"
@@ -311,31 +312,45 @@ std::vector<int> TDM::ServerIds(const TMemTable& table, const QString& procedure
         if (!table.Cell(r, k).isNull()) taken.insert(table.Cell(r, k).toInt());
     std::vector<int> ids;
     ids.reserve(size_t(count));
-    auto take = [&](const std::vector<Value>& row) {
-        if (row.empty() || row[0].isNull() || taken.contains(row[0].toInt())) return;
-        taken.insert(row[0].toInt());
-        ids.push_back(int(row[0].toInt()));
+    auto take = [&](const Value& id) {
+        if (id.isNull() || taken.contains(id.toInt())) return;
+        taken.insert(id.toInt());
+        ids.push_back(int(id.toInt()));
     };
     // Numbers write no row: a read-only transaction, which ends at once.
     auto tr = xConnection.Begin(true);
-    if (count > 1) {
-        // The many-numbers form, where the database has it.
+    // The many-numbers forms, where the database has them: runs of numbers,
+    // else a row per number.
+    auto many = [&](const QString& sql, auto takeRow) {
         try {
-            const QueryResult r =
-                xConnection.Query(*tr, QStringLiteral("SELECT ID FROM %1S(?)").arg(procedure),
-                                  {Value::FromInt(count)});
+            const QueryResult r = xConnection.Query(*tr, sql, {Value::FromInt(count)});
             for (const auto& row : r.rows)
-                take(row);
+                takeRow(row);
+            return true;
         } catch (const EQuillet& e) {
             if (Classify(e) == SendTrouble::Unreachable) throw;
+            return false;
         }
-    }
+    };
+    if (count > 1 &&
+        !many(QStringLiteral("SELECT FIRST_ID, ID_COUNT FROM %1_RANGES(?)").arg(procedure),
+              [&](const std::vector<Value>& row) {
+                  if (row.size() < 2 || row[0].isNull() || row[1].isNull()) return;
+                  const qint64 last = std::min<qint64>(row[0].toInt() + row[1].toInt() - 1,
+                                                       std::numeric_limits<int>::max());
+                  for (qint64 id = row[0].toInt(); id <= last && int(ids.size()) < count; ++id)
+                      take(Value::FromInt(id));
+              }))
+        many(QStringLiteral("SELECT ID FROM %1S(?)").arg(procedure),
+             [&](const std::vector<Value>& row) {
+                 if (!row.empty()) take(row[0]);
+             });
     if (int(ids.size()) < count) {
         auto single = xConnection.Prepare(*tr, QStringLiteral("EXECUTE PROCEDURE ") + procedure);
         for (int guard = 0; int(ids.size()) < count && guard < count + 1000; ++guard) {
             std::vector<Value> out;
             single->Execute({}, &out);
-            take(out);
+            if (!out.empty()) take(out[0]);
         }
     }
     tr->Commit();

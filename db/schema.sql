@@ -103,6 +103,71 @@ BEGIN
   END
 END^
 
+/* The same N numbers as runs of consecutive ones: FIRST_ID and the
+   ID_COUNT - 1 numbers after it. The sequence moves once per run, and a
+   stretch that no row has is one row. */
+CREATE PROCEDURE GET_TASK_ID_RANGES (N INTEGER)
+  RETURNS (FIRST_ID INTEGER, ID_COUNT INTEGER) AS
+  DECLARE LAST_ID BIGINT;
+  DECLARE ID BIGINT;
+BEGIN
+  WHILE (N > 0) DO
+  BEGIN
+    LAST_ID = GEN_ID(SEQ_TASK_ID, N);
+    ID = LAST_ID - N + 1;
+    IF (NOT EXISTS (SELECT 1 FROM TASK WHERE TASK.ID BETWEEN :ID AND :LAST_ID)) THEN
+    BEGIN
+      FIRST_ID = ID;
+      ID_COUNT = N;
+      N = 0;
+      SUSPEND;
+    END
+    ELSE
+      WHILE (ID <= LAST_ID) DO
+      BEGIN
+        IF (NOT EXISTS (SELECT 1 FROM TASK WHERE TASK.ID = :ID)) THEN
+        BEGIN
+          FIRST_ID = ID;
+          ID_COUNT = 1;
+          N = N - 1;
+          SUSPEND;
+        END
+        ID = ID + 1;
+      END
+  END
+END^
+
+CREATE PROCEDURE GET_BIRTH_ID_RANGES (N INTEGER)
+  RETURNS (FIRST_ID INTEGER, ID_COUNT INTEGER) AS
+  DECLARE LAST_ID BIGINT;
+  DECLARE ID BIGINT;
+BEGIN
+  WHILE (N > 0) DO
+  BEGIN
+    LAST_ID = GEN_ID(SEQ_BIRTH_ID, N);
+    ID = LAST_ID - N + 1;
+    IF (NOT EXISTS (SELECT 1 FROM BIRTH WHERE BIRTH.ID BETWEEN :ID AND :LAST_ID)) THEN
+    BEGIN
+      FIRST_ID = ID;
+      ID_COUNT = N;
+      N = 0;
+      SUSPEND;
+    END
+    ELSE
+      WHILE (ID <= LAST_ID) DO
+      BEGIN
+        IF (NOT EXISTS (SELECT 1 FROM BIRTH WHERE BIRTH.ID = :ID)) THEN
+        BEGIN
+          FIRST_ID = ID;
+          ID_COUNT = 1;
+          N = N - 1;
+          SUSPEND;
+        END
+        ID = ID + 1;
+      END
+  END
+END^
+
 SET TERM ; ^
 
 COMMIT;

@@ -309,6 +309,42 @@ TEST_F(DataModuleTest, RowWrittenElsewhereWithOurNumberStaysAndOursTakesAnother)
     EXPECT_EQ(dm.cdsTask.FieldByName("ID").AsInteger(), ours);
 }
 
+TEST_F(DataModuleTest, ManyNumbersAreNewAndFreeWhicheverFormTheDatabaseHas) {
+    // Rows of other tools lie in the stretch the sequence hands out next;
+    // older databases lack the runs form, or both many-numbers forms.
+    struct Case {
+        const char* what;
+        const char* drop;
+    };
+    const Case cases[] = {
+        {"runs of numbers", nullptr},
+        {"a row per number", "DROP PROCEDURE GET_TASK_ID_RANGES"},
+        {"one call per number", "DROP PROCEDURE GET_TASK_IDS"},
+    };
+    exec("INSERT INTO TASK (ID, USER_ID, CAPTION) VALUES (3, 2, 'peer')");
+    exec("INSERT INTO TASK (ID, USER_ID, CAPTION) VALUES (1000, 2, 'peer')");
+    start();
+    QSet<qint64> handedOut;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.drop) exec(c.drop);
+        exec(
+            "INSERT INTO TASK (ID, USER_ID, CAPTION) SELECT GEN_ID(SEQ_TASK_ID, 0) + 4, 2, "
+            "'peer' FROM RDB$DATABASE");
+        for (int n : {7, 1, 900}) {
+            const std::vector<int> ids = dm.NewTaskIds(n);
+            ASSERT_EQ(ids.size(), size_t(n));
+            for (int id : ids) {
+                EXPECT_GT(id, 0);
+                EXPECT_FALSE(handedOut.contains(id)) << id << " handed out twice";
+                handedOut.insert(id);
+            }
+        }
+    }
+    for (const auto& row : read("SELECT ID FROM TASK").rows)
+        EXPECT_FALSE(handedOut.contains(row[0].toInt())) << row[0].toInt() << " is taken";
+}
+
 TEST_F(DataModuleTest, FailedConnectionIsReportedAndLeavesTheTablesClosed) {
     TempDir elsewhere;  // no database file here
     SetExePath(elsewhere.file("quillet"));

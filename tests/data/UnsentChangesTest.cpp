@@ -101,7 +101,7 @@ class UnsentTest : public ::testing::Test {
             "IF (GEN_ID(GATE, 0) = 1) THEN EXCEPTION REFUSED; END");
     }
     void gate(bool closed) { exec(QString("ALTER SEQUENCE GATE RESTART WITH %1").arg(closed)); }
-    // Both forms of the task numbers fail, or work again.
+    // Every form of the task numbers fails, or works again.
     void failNumbers(bool fail) {
         exec(fail ? "CREATE OR ALTER PROCEDURE GET_TASK_ID RETURNS (ID INTEGER) AS "
                     "BEGIN EXCEPTION REFUSED 'no numbers'; SUSPEND; END"
@@ -115,6 +115,13 @@ class UnsentTest : public ::testing::Test {
                     "BEGIN WHILE (N > 0) DO BEGIN ID = NEXT VALUE FOR SEQ_TASK_ID; "
                     "IF (NOT EXISTS (SELECT 1 FROM TASK WHERE TASK.ID = :ID)) THEN "
                     "BEGIN N = N - 1; SUSPEND; END END END");
+        exec(fail ? "CREATE OR ALTER PROCEDURE GET_TASK_ID_RANGES (N INTEGER) "
+                    "RETURNS (FIRST_ID INTEGER, ID_COUNT INTEGER) AS "
+                    "BEGIN EXCEPTION REFUSED 'no numbers'; SUSPEND; END"
+                  : "CREATE OR ALTER PROCEDURE GET_TASK_ID_RANGES (N INTEGER) "
+                    "RETURNS (FIRST_ID INTEGER, ID_COUNT INTEGER) AS "
+                    "BEGIN EXECUTE PROCEDURE GET_TASK_ID RETURNING_VALUES :FIRST_ID; "
+                    "ID_COUNT = 1; SUSPEND; END");
     }
 };
 
