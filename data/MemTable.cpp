@@ -415,13 +415,30 @@ void TMemTable::Delete() {
 }
 
 void TMemTable::AppendRows(std::vector<std::vector<Value>> rows) {
-    CheckBrowseMode();
-    if (rows.empty()) return;
-    const size_t width = fields_.size(), n = status_.size(), m = rows.size();
+    std::vector<std::vector<Value>> columns(fields_.size());
+    for (auto& column : columns)
+        column.reserve(rows.size());
     for (auto& row : rows) {
-        row.resize(width);
-        for (size_t c = 0; c < width; ++c)
-            row[c] = coerce(fields_[c], std::move(row[c]));
+        row.resize(fields_.size());
+        for (size_t c = 0; c < columns.size(); ++c)
+            columns[c].push_back(std::move(row[c]));
+    }
+    rows = {};
+    AppendColumns(std::move(columns));
+}
+
+void TMemTable::AppendColumns(std::vector<std::vector<Value>> columns) {
+    CheckBrowseMode();
+    const size_t width = fields_.size(), n = status_.size();
+    size_t m = 0;
+    for (const auto& column : columns)
+        m = std::max(m, column.size());
+    if (m == 0) return;
+    columns.resize(width);
+    for (size_t c = 0; c < width; ++c) {
+        columns[c].resize(m);
+        for (Value& v : columns[c])
+            v = coerce(fields_[c], std::move(v));
     }
     // Each row would land after every row whose sort value is not greater,
     // the new ones before it included: the table and the new rows in their
@@ -438,8 +455,8 @@ void TMemTable::AppendRows(std::vector<std::vector<Value>> rows) {
     std::vector<SortKey> keys;
     if (s >= 0) {
         keys.reserve(m);
-        for (const auto& row : rows)
-            keys.push_back(sortKey(row[size_t(s)]));
+        for (const Value& v : columns[size_t(s)])
+            keys.push_back(sortKey(v));
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t a, size_t b) { return keys[a] < keys[b]; });
     }
@@ -465,8 +482,12 @@ void TMemTable::AppendRows(std::vector<std::vector<Value>> rows) {
             out.push_back(f >= 0 ? std::move(v[size_t(f)]) : fresh(size_t(-1 - f)));
         v = std::move(out);
     };
-    for (size_t c = 0; c < width; ++c)
-        merged(columns_[c], [&](size_t k) { return std::move(rows[k][c]); });
+    // A column's new values go as soon as they are merged: the next column
+    // takes their room.
+    for (size_t c = 0; c < width; ++c) {
+        merged(columns_[c], [&](size_t k) { return std::move(columns[c][k]); });
+        columns[c] = {};
+    }
     merged(status_, [](size_t) { return RowStatus::Inserted; });
     merged(dirty_, [](size_t) { return uint64_t(0); });
     changeCount_ += int(m);

@@ -107,6 +107,9 @@ class TMemTable {
     // Append, setting the columns and Post for each of `rows` (values in
     // column order, missing ones NULL) in turn; the last of them is current.
     void AppendRows(std::vector<std::vector<Value>> rows);
+    // The same with the new rows' values by column: `columns[c][k]` is
+    // column c of new row k.
+    void AppendColumns(std::vector<std::vector<Value>> columns);
     // Locate and Delete for each of `ids` in turn (an ID not found is
     // passed over); returns how many rows went.
     int DeleteByKeys(const std::vector<qint64>& ids);

@@ -123,24 +123,21 @@ class TOldDataImport {
         const std::vector<int>& ids = taskIds_;
         // The rows are made in file order and go into the table together,
         // each where appending it alone would have put it.
-        std::vector<std::vector<Value>> rows;
-        rows.reserve(tasks_.size());
+        NewRows rows(t, tasks_.size());
         for (size_t i = 0; i < tasks_.size(); ++i) {
             const TOldTaskRec& r = tasks_[i];
-            std::vector<Value> row(t.Fields().size());
-            row[id] = Value::FromInt(ids[i]);
-            row[user] = Value::FromInt(CurrentUserId);
-            row[needAlert] = flag(r.needAlert);
-            row[dateTime] = Value::FromFloat(r.dateTime);
-            row[caption] = Value::FromText(r.caption);
-            row[category] = Value::FromText(r.category);
-            row[details] = Value::FromText(r.details);
-            row[executed] = flag(r.executed);
-            row[notified] = flag(r.notified);
-            rows.push_back(std::move(row));
+            rows[id].push_back(Value::FromInt(ids[i]));
+            rows[user].push_back(Value::FromInt(CurrentUserId));
+            rows[needAlert].push_back(flag(r.needAlert));
+            rows[dateTime].push_back(Value::FromFloat(r.dateTime));
+            rows[caption].push_back(Value::FromText(r.caption));
+            rows[category].push_back(Value::FromText(r.category));
+            rows[details].push_back(Value::FromText(r.details));
+            rows[executed].push_back(flag(r.executed));
+            rows[notified].push_back(flag(r.notified));
             report(ImportStage::Tasks);
         }
-        t.AppendRows(std::move(rows));
+        t.AppendColumns(std::move(rows.columns));
         // Made again by an import run anew should this send be cut short.
         dm_.ApplyRemakeable(t);
     }
@@ -168,28 +165,35 @@ class TOldDataImport {
                      vid = column(t, "VID"), category = column(t, "CATEGORY"),
                      comment = column(t, "COMMENT"), notified = column(t, "NOTIFIED");
         const std::vector<int>& ids = eventIds_;
-        std::vector<std::vector<Value>> rows;
-        rows.reserve(births_.size());
+        NewRows rows(t, births_.size());
         for (size_t i = 0; i < births_.size(); ++i) {
             const TOldBirthRec& r = births_[i];
-            std::vector<Value> row(t.Fields().size());
-            row[id] = Value::FromInt(ids[i]);
-            row[user] = Value::FromInt(CurrentUserId);
-            row[caption] = Value::FromText(r.caption);
-            row[date] = Value::FromFloat(r.date);
-            row[vid] = Value::FromInt(r.vid);
-            row[category] = Value::FromInt(r.category);
-            row[comment] = Value::FromText(r.comment);
-            row[notified] = flag(r.notified);
-            rows.push_back(std::move(row));
+            rows[id].push_back(Value::FromInt(ids[i]));
+            rows[user].push_back(Value::FromInt(CurrentUserId));
+            rows[caption].push_back(Value::FromText(r.caption));
+            rows[date].push_back(Value::FromFloat(r.date));
+            rows[vid].push_back(Value::FromInt(r.vid));
+            rows[category].push_back(Value::FromInt(r.category));
+            rows[comment].push_back(Value::FromText(r.comment));
+            rows[notified].push_back(flag(r.notified));
             report(ImportStage::Events);
         }
-        t.AppendRows(std::move(rows));
+        t.AppendColumns(std::move(rows.columns));
         // Made again by an import run anew should this send be cut short.
         dm_.ApplyRemakeable(t);
     }
 
   private:
+    // New rows of a table by column, with room for `count` of them.
+    struct NewRows {
+        NewRows(const TMemTable& t, size_t count) : columns(t.Fields().size()) {
+            for (auto& c : columns)
+                c.reserve(count);
+        }
+        std::vector<Value>& operator[](size_t c) { return columns[c]; }
+        std::vector<std::vector<Value>> columns;
+    };
+
     // The column's place; an EQuillet when the table lacks it.
     static size_t column(TMemTable& t, const char* name) {
         return size_t(t.FieldByName(QLatin1String(name)).index());
