@@ -67,7 +67,7 @@ bool IsWin1251Char(QChar c) {
 QString ThroughWin1251(const QString& text) {
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0x0410 && u <= 0x044F)) continue;  // most letters, looked up at once
+        if (u < 0x80 || (u >= 0x0410 && u <= 0x044F)) continue;  // ASCII and А..я: no look-up
         if (!IsWin1251Char(c)) return FromWin1251(ToWin1251(text));
     }
     return text;
